@@ -1,0 +1,100 @@
+// Owning wrappers for the Win32 handles the program holds: each closes its
+// handle exactly once, on every way out of a scope.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+template <class Traits>
+class UniqueResource {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueResource() = default;
+    explicit UniqueResource(Handle handle) : m_handle(handle) {}
+    UniqueResource(const UniqueResource&) = delete;
+    UniqueResource& operator=(const UniqueResource&) = delete;
+    UniqueResource(UniqueResource&& other) noexcept : m_handle(other.Release()) {}
+    UniqueResource& operator=(UniqueResource&& other) noexcept
+    {
+        Reset(other.Release());
+        return *this;
+    }
+    ~UniqueResource() { Reset(); }
+
+    Handle Get() const { return m_handle; }
+    explicit operator bool() const { return Traits::IsValid(m_handle); }
+
+    Handle Release() { return std::exchange(m_handle, Traits::Invalid()); }
+    void Reset(Handle handle = Traits::Invalid())
+    {
+        if (Traits::IsValid(m_handle))
+            Traits::Close(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    Handle m_handle = Traits::Invalid();
+};
+
+// Kernel handles; both NULL and INVALID_HANDLE_VALUE mean "none".
+struct KernelHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
+using UniqueHandle = UniqueResource<KernelHandleTraits>;
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::RegCloseKey(h); }
+};
+using UniqueRegKey = UniqueResource<RegKeyTraits>;
+
+template <class GdiHandle>
+struct GdiObjectTraits {
+    using Handle = GdiHandle;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::DeleteObject(h); }
+};
+using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
+using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::DestroyMenu(h); }
+};
+using UniqueMenu = UniqueResource<MenuTraits>;
+
+struct LocalMemoryTraits {
+    using Handle = HLOCAL;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::LocalFree(h); }
+};
+using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
+
+// A window DC taken with GetDC, released to the same window.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC()
+    {
+        if (m_dc)
+            ::ReleaseDC(m_window, m_dc);
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};

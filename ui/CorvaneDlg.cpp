@@ -1,0 +1,230 @@
+#include "ui/CorvaneDlg.h"
+
+#include "app/Settings.h"
+#include "framework/App.h"
+#include "framework/Seams.h"
+#include "framework/Strings.h"
+#include "framework/TextFormat.h"
+#include "res/resource.h"
+#include "ui/Hyperlink.h"
+#include "ui/PasswordCodec.h"
+#include "web/UpdateCheck.h"
+#include "web/WebAddresses.h"
+
+bool g_bRetryPromptArmed = false;
+
+namespace {
+constexpr const wchar_t* kProductName = L"Corvane";
+constexpr const wchar_t* kVersionText = L"3.00";
+constexpr int kCredentialLimit = 15;
+constexpr COLORREF kImageMask = RGB(255, 255, 255);
+}  // namespace
+
+// clang-format off
+const MessageEntry<CCorvaneDlg> CCorvaneDlg::kMessages[] = {
+    OnMessage(WM_PAINT,                      &CCorvaneDlg::OnPaint),
+    OnMessage(WM_QUERYDRAGICON,              &CCorvaneDlg::OnQueryDragIcon),
+    OnMessage(WM_CLOSE,                      &CCorvaneDlg::OnClose),
+    OnMessage(WM_TIMER,                      &CCorvaneDlg::OnTimer),
+    OnMessage(WM_ACTIVATE,                   &CCorvaneDlg::OnActivate),
+    OnMessage(WM_MOVE,                       &CCorvaneDlg::OnMove),
+    OnMessage(WM_ENDSESSION,                 &CCorvaneDlg::OnEndSession),
+    OnMessage(WM_SYSCOMMAND,                 &CCorvaneDlg::OnSysCommand),
+    OnNotify(IDC_SERVER, CBN_SELCHANGE,      &CCorvaneDlg::OnSelchangeServer),
+    OnNotify(IDC_LOCATION, CBN_SELCHANGE,    &CCorvaneDlg::OnSelchangeLocation),
+    OnNotify(IDC_STATIC_IP, CBN_SELCHANGE,   &CCorvaneDlg::OnSelchangeLocation),
+    OnNotify(IDC_USERNAME, EN_CHANGE,        &CCorvaneDlg::OnChangeUsername),
+    OnNotify(IDC_PASSWORD, EN_CHANGE,        &CCorvaneDlg::OnChangePassword),
+    OnCommand(IDC_MANAGE_ACCOUNT,            &CCorvaneDlg::OnManageMyAccount),
+    OnCommand(IDC_HELP_BUTTON,               &CCorvaneDlg::OnHelp),
+    OnCommand(IDC_VERIFY_CONNECTION,         &CCorvaneDlg::OnVerifyMyConnection),
+    OnCommand(IDC_SIGNUP_LINK,               &CCorvaneDlg::OnSignUp),
+    OnCommand(IDC_CONNECT,                   &CCorvaneDlg::OnConnect),
+    OnCommand(ID_CONNECT_COMMAND,            &CCorvaneDlg::OnConnect),
+    OnCommand(ID_DISCONNECT,                 &CCorvaneDlg::OnConnect),
+    OnCommand(ID_SHOW_WINDOW,                &CCorvaneDlg::OnShowWindowCommand),
+    OnCommand(ID_CHECK_UPDATES,              &CCorvaneDlg::OnCheckForUpdates),
+    OnCommand(ID_HELP_COMMAND,               &CCorvaneDlg::OnHelp),
+    OnCommand(ID_EXIT,                       &CCorvaneDlg::OnClose),
+    OnCommandRange(ID_LOCATION_FIRST, ID_LOCATION_LAST,     &CCorvaneDlg::OnLocationCommand),
+    OnCommandRange(ID_US_STATIC_FIRST, ID_STATIC_SLOT_LAST, &CCorvaneDlg::OnStaticSlotCommand),
+    OnCommandRange(ID_SLOT99_FIRST, ID_SLOT99_LAST,         &CCorvaneDlg::OnStaticSlotCommand),
+    OnCommand(IDC_REMEMBER,                  &CCorvaneDlg::OnRememberClicked),
+    OnCommand(ID_ABOUT,                      &CCorvaneDlg::OnAbout),
+    OnCommand(ID_END_DIALOG,                 &CCorvaneDlg::OnEndDialogCommand),
+};
+// clang-format on
+
+CCorvaneDlg::CCorvaneDlg(UINT templateId) : CDialogWithTable(templateId)
+{
+    HINSTANCE module = ResourceModule();
+    m_hIcon = ::LoadIconW(module, MAKEINTRESOURCEW(IDI_APP));
+    m_hIconDisconnected = ::LoadIconW(module, MAKEINTRESOURCEW(IDI_DISCONNECTED));
+    m_hIconConnected = ::LoadIconW(module, MAKEINTRESOURCEW(IDI_CONNECTED));
+    m_trayIcon.AddIcon(m_hIconDisconnected, LoadStringResource(IDS_TOOLTIP_DISCONNECTED));
+    m_strAccountUrl = AccountPageUrl();
+}
+
+CCorvaneDlg::~CCorvaneDlg()
+{
+    if (m_bProcessFilesOpen)
+        CloseProcessFiles();
+    // Image lists, the tray icon and the file objects free themselves.
+}
+
+void CCorvaneDlg::DoDataExchange()
+{
+    BindControl(IDC_LOCATION, m_cboLocation);
+    BindControl(IDC_STATIC_IP, m_cboStaticIp);
+    BindControl(IDC_SERVER, m_cboServer);
+    BindControl(IDC_USERNAME, m_editUsername);
+    BindControl(IDC_PASSWORD, m_editPassword);
+    BindControl(IDC_CONNECT, m_btnConnect);
+    BindControl(IDC_REMEMBER, m_chkRemember);
+}
+
+BOOL CCorvaneDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (HWND signUpLink = GetDlgItem(IDC_SIGNUP_LINK))
+        ConvertStaticToHyperlink(signUpLink);
+
+    m_pLocationImages = std::make_unique<CImageList>();
+    m_pLocationImages->Create(IDB_LOCATIONS, 16, 1, kImageMask);
+    m_pStaticIpImages = std::make_unique<CImageList>();
+    m_pStaticIpImages->Create(IDB_STATIC_SLOTS, 16, 1, kImageMask);
+    m_pServerImages = std::make_unique<CImageList>();
+    m_pServerImages->Create(IDB_SERVERS, 16, 1, kImageMask);
+    m_cboLocation.SetImageList(*m_pLocationImages);
+    m_cboStaticIp.SetImageList(*m_pStaticIpImages);
+    m_cboServer.SetImageList(*m_pServerImages);
+
+    if (m_strIniPath.empty()) {
+        ShowMessageBox(m_hWnd, LoadStringResource(IDS_INI_PATH_MISSING), LoadStringResource(IDS_APP_NAME), MB_OK);
+        ::ExitProcess(0);
+    }
+
+    m_strWindowTitle = FormatText(L"%s v.%s", {kProductName, kVersionText});
+    SetWindowText(m_strWindowTitle);
+
+    m_trayIcon.m_pOwnerWnd = this;
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconDisconnected));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconDisconnected));
+    m_trayIcon.SetIcon(m_hIconDisconnected);
+    m_trayIcon.ShowIcon();
+
+    m_strUsername = settings::GetString(settings::kUsername);
+    m_strPassword = DecodePassword(settings::GetString(settings::kPassword));
+
+    m_nCurrentLocation = settings::GetInt(settings::kCurrentLocation, settings::kDefaultLocation);
+
+    FillLocationList();
+    SelectCurrentLocation();
+    FillStaticIpList();
+    if (m_nCurrentLocation / 100 >= 3)
+        m_cboStaticIp.SetCurSel(static_cast<int>(m_nCurrentLocation % 100));
+    FillServerList();
+    SelectCurrentServer();
+
+    m_bExitMessage = settings::GetInt(settings::kExitMessage, settings::kDefaultMessageFlag) != 0;
+    m_bBrowserMessage = settings::GetInt(settings::kBrowserMessage, settings::kDefaultMessageFlag) != 0;
+    m_bEnableBrowserMessage = settings::GetInt(settings::kEnableBrowserMessage, settings::kDefaultMessageFlag) != 0;
+    m_bEnableSwitchSrvrMessage =
+        settings::GetInt(settings::kEnableSwitchSrvrMessage, settings::kDefaultMessageFlag) != 0;
+
+    const int x = static_cast<int>(settings::GetInt(settings::kX, settings::kDefaultX));
+    const int y = static_cast<int>(settings::GetInt(settings::kY, settings::kDefaultY));
+
+    m_strCustomerId = settings::ReadCustomerId(m_strIniPath);
+
+    DeleteProcessFiles();
+
+    ::SetWindowPos(m_hWnd, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
+
+    m_btnConnect.EnableWindow(!m_strUsername.empty() && !m_strPassword.empty());
+    m_chkRemember.SetCheck(static_cast<int>(settings::GetInt(settings::kRemember, settings::kDefaultRemember)));
+
+    m_editPassword.SetWindowText(m_strPassword);
+    m_editUsername.SetWindowText(m_strUsername);
+    m_editPassword.LimitText(kCredentialLimit);
+    m_editUsername.LimitText(kCredentialLimit);
+
+    CheckForUpdates(this);
+
+    if (m_bStartHidden)
+        ::SetTimer(m_hWnd, IDT_START_HIDDEN, 1, nullptr);
+    return TRUE;
+}
+
+void CCorvaneDlg::ShowAndActivate()
+{
+    ShowWindow(SW_RESTORE);
+    ShowWindow(SW_SHOW);
+    ::BringWindowToTop(m_hWnd);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+void CCorvaneDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+}
+
+LRESULT CCorvaneDlg::OnQueryDragIcon(WPARAM, LPARAM)
+{
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+LRESULT CCorvaneDlg::OnActivate(WPARAM wParam, LPARAM)
+{
+    LRESULT result = Default();
+    // Minimised, the window leaves the taskbar; the tray icon brings it back.
+    if (HIWORD(wParam) != 0)
+        ShowWindow(SW_HIDE);
+    return result;
+}
+
+LRESULT CCorvaneDlg::OnMove(WPARAM, LPARAM)
+{
+    LRESULT result = Default();
+    if (m_bIgnoreNextMove) {
+        m_bIgnoreNextMove = false;
+        return result;
+    }
+    RECT window, desktop;
+    ::GetWindowRect(m_hWnd, &window);
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    // Only a position wholly inside the screen is remembered.
+    if (window.left > 0 && window.top > 0 && window.right > 0 && window.bottom > 0 && window.right < desktop.right &&
+        window.bottom < desktop.bottom) {
+        settings::WriteInt(settings::kX, window.left);
+        settings::WriteInt(settings::kY, window.top);
+    }
+    m_bIgnoreNextMove = false;
+    return result;
+}
+
+void CCorvaneDlg::OnShowWindowCommand()
+{
+    if (IsWindowVisible())
+        ShowWindow(SW_HIDE);
+    else
+        ShowAndActivate();
+}
+
+void CCorvaneDlg::OnEndDialogCommand()
+{
+    PostMessage(WM_COMMAND, IDOK, 0);
+}
