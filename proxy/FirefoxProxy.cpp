@@ -1,0 +1,3 @@
+#include "proxy/FirefoxProxy.h"
+
+void SetFirefoxProxy(bool) {}

@@ -1,0 +1,104 @@
+// What the in-process Windows tests share: a private profile key, the seams
+// answered by script, temporary folders, bounded waits and the main dialog.
+#pragma once
+
+#include "framework/App.h"
+#include "framework/Seams.h"
+#include "ui/CorvaneDlg.h"
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The test run's application object. Its profile lives under
+// HKCU\Software\CorvaneTests\<name>, never under the product's key.
+class TestApp : public CWinApp {
+public:
+    TestApp();
+    bool OnCommand(UINT id) override;
+    std::vector<UINT> m_routedCommands;
+};
+TestApp& TheTestApp();
+
+// Empties the test profile before and after a test.
+class ScopedTestProfile {
+public:
+    ScopedTestProfile();
+    ~ScopedTestProfile();
+    static void Clear();
+};
+
+// Answers message boxes from a queue (IDOK once it is empty) and records them.
+class MessageBoxScript {
+public:
+    explicit MessageBoxScript(std::deque<int> answers = {});
+    const std::vector<MessageBoxRequest>& Shown() const { return m_shown; }
+
+private:
+    std::deque<int> m_answers;
+    std::vector<MessageBoxRequest> m_shown;
+    ScopedSeam<MessageBoxHandler> m_seam;
+};
+
+// Answers modal dialogs with a function of the dialog (which may read and set
+// its members) and records each one's template id.
+class ModalScript {
+public:
+    explicit ModalScript(std::function<INT_PTR(CDialog&)> answer);
+    const std::vector<UINT>& Shown() const { return m_shown; }
+
+private:
+    std::function<INT_PTR(CDialog&)> m_answer;
+    std::vector<UINT> m_shown;
+    ScopedSeam<ModalDialogHandler> m_seam;
+};
+
+class UrlRecorder {
+public:
+    UrlRecorder();
+    const std::vector<std::wstring>& Opened() const { return m_opened; }
+
+private:
+    std::vector<std::wstring> m_opened;
+    ScopedSeam<OpenUrlHandler> m_seam;
+};
+
+// A fresh folder under the temporary directory, removed with its content.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::filesystem::path& Path() const { return m_path; }
+    std::wstring WinPath() const { return m_path.wstring(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Handles the messages waiting for this thread.
+void PumpMessages();
+// Pumps messages until the condition holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// The main dialog created modeless, as the product creates it, with its own
+// temporary folder and INI path.
+class MainDialogHarness {
+public:
+    explicit MainDialogHarness(UINT templateId = 149);
+    ~MainDialogHarness();
+    CCorvaneDlg& Dialog() { return *m_dialog; }
+    CCorvaneDlg* operator->() { return m_dialog.get(); }
+    const TempFolder& Temp() const { return m_temp; }
+    // Sends a WM_COMMAND as a click or a menu choice would.
+    void Command(UINT id, UINT code = 0);
+
+private:
+    TempFolder m_temp;
+    std::unique_ptr<CCorvaneDlg> m_dialog;
+};

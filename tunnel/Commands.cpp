@@ -1,0 +1,5 @@
+#include "ui/CorvaneDlg.h"
+
+void CCorvaneDlg::OnConnect() {}
+bool CCorvaneDlg::SwitchServer() { return false; }
+int CCorvaneDlg::ConfirmServerSwitch(int, int) { return IDNO; }

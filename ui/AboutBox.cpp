@@ -1,0 +1,3 @@
+#include "ui/CorvaneDlg.h"
+
+void CCorvaneDlg::OnAbout() {}

@@ -1,0 +1,6 @@
+#include "ui/Hyperlink.h"
+
+BOOL ConvertStaticToHyperlink(HWND)
+{
+    return TRUE;
+}

@@ -1,0 +1,6 @@
+#include "ui/CorvaneDlg.h"
+
+LRESULT CCorvaneDlg::OnSysCommand(WPARAM, LPARAM)
+{
+    return Default();
+}

@@ -1,0 +1,6 @@
+#include "web/UpdateCheck.h"
+
+bool CheckForUpdates(CWnd*)
+{
+    return false;
+}
