@@ -1,0 +1,11 @@
+// Characters that the service's accounts cannot hold (string resource 170).
+#pragma once
+
+#include <string_view>
+
+// The 33 code units of string 170 in their order: 29 distinct characters, the
+// quotation mark three times and '<' and '>' twice each.
+inline constexpr std::wstring_view kForbiddenCharacters = L"\" ~`!@#$%&*()<>{}[]\"'?<>,:;+=/\\.\"";
+
+// True when any unit of the text is in the forbidden set; an empty text passes.
+bool HasForbiddenCharacter(std::wstring_view text, std::wstring_view forbidden = kForbiddenCharacters);
