@@ -1,0 +1,32 @@
+// The texts the tunnel engine hands to plink, the file system and the registry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// "plink -ssh -D 1234 -P 4962 -l <user> -pw <password> <user>@<host>": the
+// words joined by single blanks, nothing quoted, so an empty value is an empty
+// word.
+std::wstring TunnelCommandLine(std::wstring_view user, std::wstring_view password, std::wstring_view host);
+
+// The GUID as "%08lX-%04X-%04x-%02X%02X-%02X..." (Data3 in lower case), 36 characters.
+std::wstring GuidText(uint32_t data1, uint16_t data2, uint16_t data3, const uint8_t data4[8]);
+
+// "<dir>\Process<guid>.<ext>" with ext one of "in", "out", "err".
+std::wstring ProcessFilePath(std::wstring_view dir, std::wstring_view guid, std::wstring_view ext);
+
+// Only names of the program's own form: "Process", a GUID text (8-4-4-4-12 hex
+// digits), then ".in", ".out" or ".err"; hex digits and extension in any case.
+// Another program's "Process*.err" in the shared temporary folder is left alone.
+bool IsProcessFileName(std::wstring_view fileName);
+
+// Every connection balloon ends with this hint.
+std::wstring AppendTrayHint(std::wstring_view text);
+
+// Value name of the server's entry in PuTTY's host-key cache: "rsa2@4962:<host>".
+std::wstring HostKeyValueName(std::wstring_view host);
+
+// plink's standard input. CR LF declines every host-key question, so a server
+// without the pinned key (seeded before each launch) never gets the password.
+inline constexpr std::string_view kProcessInput = "\r\n";
