@@ -73,6 +73,14 @@ struct MenuTraits {
 };
 using UniqueMenu = UniqueResource<MenuTraits>;
 
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+using UniqueFindHandle = UniqueResource<FindHandleTraits>;
+
 struct LocalMemoryTraits {
     using Handle = HLOCAL;
     static Handle Invalid() { return nullptr; }

@@ -1,7 +1,150 @@
+// The connection monitor: once a second it asks whether the tunnel process
+// still runs; when it has ended it reads its error file and restarts it
+// silently, asks the user, or gives up with a message that names the cause.
+#include "framework/Seams.h"
+#include "framework/Strings.h"
+#include "framework/TextFormat.h"
+#include "framework/WaitCursor.h"
+#include "res/resource.h"
+#include "tunnel/MonitorDecision.h"
+#include "tunnel/TunnelText.h"
 #include "ui/CorvaneDlg.h"
 
-LRESULT CCorvaneDlg::OnTimer(WPARAM, LPARAM) { return Default(); }
-void CCorvaneDlg::MonitorTick() {}
-void CCorvaneDlg::GiveUpTunnel() {}
-bool CCorvaneDlg::RelaunchTunnel() { return false; }
-std::wstring CCorvaneDlg::ReadProcessErrors() { return {}; }
+#include <string>
+
+LRESULT CCorvaneDlg::OnTimer(WPARAM timerId, LPARAM)
+{
+    if (timerId == IDT_TUNNEL_MONITOR) {
+        MonitorTick();
+    } else if (timerId == IDT_START_HIDDEN) {
+        ShowWindow(SW_HIDE);
+        ::KillTimer(m_hWnd, IDT_START_HIDDEN);
+    }
+    return Default();
+}
+
+void CCorvaneDlg::MonitorTick()
+{
+    // Re-armed only while the process lives or by a relaunch, so no tick can
+    // arrive while one of the monitor's message boxes is open.
+    ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
+    ++m_nMonitorTicks;
+    DWORD exitCode = 0;
+    if (::GetExitCodeProcess(m_processInfo.hProcess, &exitCode) && exitCode == STILL_ACTIVE) {
+        ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
+        return;
+    }
+
+    if (m_bProcessFilesOpen)
+        CloseProcessFiles();
+    // A relaunched process's own error file is never read: the text of the
+    // process that first ended stays the one reported.
+    const std::wstring errorText = m_bReconnecting ? m_strLastError : ReadProcessErrors();
+    m_strLastError = errorText;
+
+    if (EndedAfterLoginGrace(m_nMonitorTicks, m_nLoginGraceTicks) && RelaunchTunnel())
+        return;
+
+    const std::wstring caption = LoadStringResource(IDS_APP_NAME);
+    const MonitorStep step = DecideAfterFailure(errorText, m_bReconnecting, g_bRetryPromptArmed);
+    g_bRetryPromptArmed = step.retryPromptArmedAfter;
+    switch (step.action) {
+    case MonitorStep::Action::ShowLoginRefused:
+        ShowAndActivate();
+        ShowMessageBox(m_hWnd, FormatText(LoadStringResource(IDS_LOGIN_REFUSED), {errorText}), caption, MB_OK);
+        GiveUpTunnel();
+        return;
+    case MonitorStep::Action::ShowServerClosed:
+    case MonitorStep::Action::ShowNetworkLost: {
+        const UINT text =
+            step.action == MonitorStep::Action::ShowNetworkLost ? IDS_NETWORK_LOST : IDS_SERVER_CLOSED;
+        ShowAndActivate();
+        ShowMessageBox(m_hWnd, FormatText(LoadStringResource(text), {errorText}), caption, MB_OK);
+        GiveUpTunnel();
+        return;
+    }
+    case MonitorStep::Action::AskRetry:
+        ShowAndActivate();
+        if (ShowMessageBox(m_hWnd, LoadStringResource(IDS_UNABLE_TO_CONNECT), caption, MB_RETRYCANCEL) != IDRETRY) {
+            GiveUpTunnel();
+            return;
+        }
+        break;
+    case MonitorStep::Action::RelaunchSilently:
+        break;
+    }
+
+    if (RelaunchTunnel())
+        return;
+    ShowMessageBox(m_hWnd, FormatText(LoadStringResource(IDS_RECONNECT_FAILED), {GetServerHost()}), caption, MB_OK);
+    GiveUpTunnel();
+}
+
+void CCorvaneDlg::GiveUpTunnel()
+{
+    StopTunnel();
+    // "Connect" only once the system really is direct again; otherwise the
+    // user can still take it down with "Disconnect".
+    if (!m_bConnected)
+        m_btnConnect.SetWindowText(LoadStringResource(IDS_CONNECT));
+    ShowAndActivate();
+}
+
+bool CCorvaneDlg::RelaunchTunnel()
+{
+    CWaitCursor wait;
+    if (m_processInfo.hProcess)
+        ::TerminateProcess(m_processInfo.hProcess, 0);
+    if (m_processInfo.hProcess)
+        ::CloseHandle(m_processInfo.hProcess);
+    if (m_processInfo.hThread)
+        ::CloseHandle(m_processInfo.hThread);
+    m_processInfo = {};
+
+    NewProcessFileNames();
+    if (!CreateProcessInputFile())
+        return false;
+    m_fileIn.Open(m_strInFile, CFile::modeRead);
+    m_fileOut.Open(m_strOutFile, CFile::modeCreate | CFile::modeWrite);
+    m_fileErr.Open(m_strErrFile, CFile::modeCreate | CFile::modeWrite);
+    m_bProcessFilesOpen = true;
+
+    // The host key is not seeded again; the second server entry is used
+    // while the retry alternation is armed.
+    if (!StartProcess(TunnelCommandLine(m_strUsername, m_strPassword, GetServerHost()))) {
+        ShowMessageBox(m_hWnd, LoadStringResource(IDS_PROCESS_START_FAILED), LoadStringResource(IDS_APP_NAME), MB_OK);
+        return false;
+    }
+    m_nMonitorTicks = 0;
+    ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
+    m_bReconnecting = true;
+    m_trayIcon.ShowBalloon(ConnectedBalloonText(), m_hIconConnected);
+    m_trayIcon.SetTooltip(LoadStringResource(IDS_TOOLTIP_CONNECTED));
+    return true;
+}
+
+std::wstring CCorvaneDlg::ReadProcessErrors()
+{
+    // Only the start of a runaway error file is kept.
+    std::string bytes;
+    CFile errors;
+    if (errors.Open(m_strErrFile, CFile::modeRead)) {
+        char buffer[4096];
+        while (bytes.size() < kMaxErrorTextBytes) {
+            const UINT read = errors.Read(buffer, sizeof(buffer));
+            if (read == 0)
+                break;
+            bytes.append(buffer, read);
+        }
+        errors.Close();
+    }
+    ::DeleteFileW(m_strErrFile.c_str());
+
+    ProcessErrors result = InterpretProcessErrors(bytes, LoadStringResource(IDS_UNEXPECTED_ERROR));
+    if (result.hostKeyQuestion) {
+        CFile input;
+        if (input.Open(m_strInFile, CFile::modeCreate | CFile::modeWrite))
+            input.Write("y", 1);
+    }
+    return result.text;
+}

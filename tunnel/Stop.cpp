@@ -1,6 +1,88 @@
+// Disconnect: timer 1 off, child terminated, files closed and swept, system
+// proxy off, browsers closed, Firefox off, then the disconnected icons and notices.
+#include "browsers/BrowserProcesses.h"
+#include "framework/Handles.h"
+#include "framework/Strings.h"
+#include "framework/WaitCursor.h"
+#include "proxy/FirefoxProxy.h"
+#include "proxy/SystemProxy.h"
+#include "res/resource.h"
+#include "tunnel/TunnelProcess.h"
+#include "tunnel/TunnelText.h"
 #include "ui/CorvaneDlg.h"
 
-void CCorvaneDlg::StopTunnel() {}
-void CCorvaneDlg::DeleteProcessFiles() {}
-void CCorvaneDlg::CloseProcessFiles() {}
-LRESULT CCorvaneDlg::OnEndSession(WPARAM, LPARAM) { return Default(); }
+namespace {
+
+constexpr const wchar_t* kInternetSettingsPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// Whether the system proxy can be switched at all: the key must open for writing.
+bool InternetSettingsWritable()
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettingsPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+}  // namespace
+
+void CCorvaneDlg::StopTunnel()
+{
+    CWaitCursor wait;
+    // A relaunch that failed leaves no process but a system still pointed at
+    // the tunnel: that is restored too.
+    if (m_processInfo.hProcess || m_bProcessFilesOpen || m_bConnected) {
+        ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
+        EndTunnelProcess(m_processInfo);
+        if (m_bProcessFilesOpen)
+            CloseProcessFiles();
+        DeleteProcessFiles();
+
+        if (!InternetSettingsWritable() || SetSystemProxy(m_hWnd, false)) {
+            CloseBrowsers();
+            m_bConnected = false;
+            SetFirefoxProxy(false);
+            SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconDisconnected));
+            SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconDisconnected));
+            m_trayIcon.SetIcon(m_hIconDisconnected);
+            m_trayIcon.ShowIcon();
+            m_trayIcon.ShowBalloon(AppendTrayHint(LoadStringResource(IDS_DISCONNECTED_BALLOON)), m_hIconDisconnected);
+            m_trayIcon.SetTooltip(LoadStringResource(IDS_TOOLTIP_DISCONNECTED));
+        }
+    }
+    g_bRetryPromptArmed = false;
+}
+
+void CCorvaneDlg::CloseProcessFiles()
+{
+    m_fileIn.Close();
+    m_fileOut.Close();
+    m_fileErr.Close();
+    m_bProcessFilesOpen = false;
+}
+
+void CCorvaneDlg::DeleteProcessFiles()
+{
+    // Every set left by this or an earlier run goes, but only names of the
+    // program's own form: the temporary folder is shared with other programs.
+    for (const wchar_t* extension : {L"in", L"out", L"err"}) {
+        const std::wstring pattern = m_strTempDir + L"\\Process*." + extension;
+        WIN32_FIND_DATAW found;
+        UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &found));
+        if (!search)
+            continue;
+        do {
+            if (IsProcessFileName(found.cFileName))
+                ::DeleteFileW((m_strTempDir + L"\\" + found.cFileName).c_str());
+        } while (::FindNextFileW(search.Get(), &found));
+    }
+}
+
+LRESULT CCorvaneDlg::OnEndSession(WPARAM, LPARAM)
+{
+    LRESULT result = Default();
+    if (m_bConnected)
+        StopTunnel();
+    return result;
+}

@@ -50,6 +50,9 @@ public:
     void CloseProcessFiles();
     std::wstring GetServerHost() const;
     bool CreateProcessInputFile();
+    void NewProcessFileNames();
+    bool StartProcess(const std::wstring& commandLine);
+    std::wstring ConnectedBalloonText() const;
     std::wstring ReadProcessErrors();
     void MonitorTick();
     void GiveUpTunnel();
