@@ -1,0 +1,78 @@
+#include "proxy/UserJsFile.h"
+
+#include "framework/Handles.h"
+#include "proxy/UserJsRewrite.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// Large enough that the number of system calls stops mattering.
+constexpr DWORD kReadBlockSize = 64 * 1024;
+
+bool WriteAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data(), piece, &written, nullptr) || written == 0)
+            return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+// The whole of `source` through the rewriter into `target`; false on any read
+// or write failure, so a half-read user.js never replaces the whole one.
+bool CopyRewritten(HANDLE source, HANDLE target, bool enable)
+{
+    UserJsRewriter rewriter([target](std::string_view bytes) { return WriteAll(target, bytes); });
+    const auto block = std::make_unique<char[]>(kReadBlockSize);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(source, block.get(), kReadBlockSize, &read, nullptr))
+            return false;
+        if (read == 0)
+            return rewriter.Finish(enable);
+        if (!rewriter.Feed(std::string_view(block.get(), read)))
+            return false;
+    }
+}
+
+// Writes the rewritten file to `tempPath`; when that fails, nothing of it remains.
+bool WriteRewritten(HANDLE userJs, const std::wstring& tempPath, bool enable)
+{
+    UniqueHandle temp(::CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!temp)
+        return false;
+    const bool written = CopyRewritten(userJs, temp.Get(), enable);
+    temp.Reset();
+    if (!written)
+        ::DeleteFileW(tempPath.c_str());
+    return written;
+}
+
+}  // namespace
+
+bool RewriteUserJsFile(const std::wstring& userJsPath, const std::wstring& tempPath, bool enable)
+{
+    UniqueHandle userJs(::CreateFileW(userJsPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool createdUserJs = ::GetLastError() != ERROR_ALREADY_EXISTS;
+    if (!userJs)
+        return false;
+
+    const bool written = WriteRewritten(userJs.Get(), tempPath, enable);
+    userJs.Reset();  // the move needs it closed
+
+    // One step: there is no moment at which neither the old nor the new user.js exists.
+    if (written && ::MoveFileExW(tempPath.c_str(), userJsPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    if (written)
+        ::DeleteFileW(tempPath.c_str());
+    if (createdUserJs)
+        ::DeleteFileW(userJsPath.c_str());
+    return false;
+}

@@ -1,0 +1,12 @@
+// Firefox's user.js rewritten on disk: streamed through the rewriter into a
+// temporary file beside it, which then replaces it in one step.
+#pragma once
+
+#include <string>
+
+// Rewrites `userJsPath` (created empty when missing) into `tempPath` and moves
+// that over user.js. Both files are held with exclusive sharing while they are
+// open. When anything fails, user.js stays exactly as it was (a user.js that
+// this call created is removed again) and the temporary file does not remain.
+// True when user.js was replaced.
+bool RewriteUserJsFile(const std::wstring& userJsPath, const std::wstring& tempPath, bool enable);
