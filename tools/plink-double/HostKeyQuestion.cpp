@@ -43,15 +43,14 @@ std::string_view AnswerName(HostKeyAnswer answer)
 
 std::string QuestionText(HostKeyQuestion question, std::string_view host, int port)
 {
-    const std::string server = std::string(host) + " (port " + std::to_string(port) + ")";
+    const std::string server = "  " + std::string(host) + " (port " + std::to_string(port) + ")\r\n";
+    const std::string fingerprint = "  ssh-rsa 1024 SHA256:(fingerprint not computed by the test double)\r\n";
     if (question == HostKeyQuestion::Absent)
-        return "The host key is not cached for this server:\r\n"
-               "  " + server + "\r\n"
-               "You have no guarantee that the server is the computer\r\n"
-               "you think it is.\r\n"
-               "The server's rsa2 key fingerprint is:\r\n"
-               "  ssh-rsa 1024 (test double: no fingerprint)\r\n"
-               "If you trust this host, enter \"y\" to add the key to PuTTY's\r\n"
+        return "The host key is not cached for this server:\r\n" + server +
+               "You have no guarantee that the server is the computer you\r\n"
+               "think it is.\r\n"
+               "The server's rsa2 key fingerprint is:\r\n" + fingerprint +
+               "If you trust this host, enter \"y\" to add the key to Plink's\r\n"
                "cache and carry on connecting.\r\n"
                "If you want to carry on connecting just once, without adding\r\n"
                "the key to the cache, enter \"n\".\r\n"
@@ -59,18 +58,16 @@ std::string QuestionText(HostKeyQuestion question, std::string_view host, int po
                "connection.\r\n"
                "Store key in cache? (y/n, Return cancels connection, i for more info) ";
     return "WARNING - POTENTIAL SECURITY BREACH!\r\n"
-           "The host key does not match the one PuTTY has cached for\r\n"
-           "this server:\r\n"
-           "  " + server + "\r\n"
+           "The host key does not match the one Plink has cached for\r\n"
+           "this server:\r\n" + server +
            "This means that either the server administrator has changed\r\n"
            "the host key, or you have actually connected to another\r\n"
            "computer pretending to be the server.\r\n"
-           "The new rsa2 key fingerprint is:\r\n"
-           "  ssh-rsa 1024 (test double: no fingerprint)\r\n"
+           "The new rsa2 key fingerprint is:\r\n" + fingerprint +
            "If you were expecting this change and trust the new key,\r\n"
-           "enter \"y\" to update PuTTY's cache and continue connecting.\r\n"
-           "If you want to carry on connecting but without updating\r\n"
-           "the cache, enter \"n\".\r\n"
+           "enter \"y\" to update Plink's cache and carry on connecting.\r\n"
+           "If you want to carry on connecting but without updating the\r\n"
+           "cache, enter \"n\".\r\n"
            "If you want to abandon the connection completely, press\r\n"
            "Return to cancel. Pressing Return is the ONLY guaranteed\r\n"
            "safe choice.\r\n"
