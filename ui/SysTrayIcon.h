@@ -16,7 +16,8 @@ class CSysTrayIcon;
 
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 inline constexpr UINT kTrayIconId = 1;
-// The size of NOTIFYICONDATAW up to and including guidItem.
+// The size the entries declare: the 32-bit NOTIFYICONDATAW up to and
+// including guidItem (in a 64-bit build, the structure up to guidItem).
 inline constexpr DWORD kNotifyIconDataSize = 952;
 
 // A hidden top-level window (not message-only, so that it also receives the
