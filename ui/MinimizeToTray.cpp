@@ -1,6 +1,20 @@
 #include "ui/CorvaneDlg.h"
 
-LRESULT CCorvaneDlg::OnSysCommand(WPARAM, LPARAM)
+namespace {
+constexpr const wchar_t* kMinimizedBalloon =
+    L"Corvane has been minimized to the System Tray.\nClick on the icon for more options.";
+}
+
+// Minimising goes to the tray: the default processing minimises the window,
+// OnActivate then hides it, and the balloon tells the user where it went.
+LRESULT CCorvaneDlg::OnSysCommand(WPARAM command, LPARAM)
 {
-    return Default();
+    const LRESULT result = Default();
+    if (command != SC_MINIMIZE)
+        return result;
+    HICON icon = m_bConnected ? m_hIconConnected : m_hIconDisconnected;
+    m_trayIcon.SetIcon(icon);
+    m_trayIcon.ShowIcon();
+    m_trayIcon.ShowBalloon(kMinimizedBalloon, icon);
+    return result;
 }
