@@ -1,0 +1,34 @@
+// The About box: a picture with the product name, version and the maker's
+// notice written over it; closes on a click, a key, "Close Window" or Escape.
+#pragma once
+
+#include "framework/Dialog.h"
+
+#include <string>
+
+class CAboutBoxDlg : public CDialogWithTable<CAboutBoxDlg> {
+public:
+    CAboutBoxDlg();
+
+    static const MessageEntry<CAboutBoxDlg> kMessages[];
+
+    BOOL OnInitDialog() override;
+    LRESULT OnCloseInput(WPARAM, LPARAM);
+
+    // The text drawn over the picture.
+    static std::wstring AboutText();
+
+    CStatic m_picture;
+
+protected:
+    void DoDataExchange() override;
+
+private:
+    // The picture's own painting, followed by the text, so the text stays on
+    // top and is drawn once per paint.
+    static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR data);
+    void DrawAboutText(HDC dc) const;
+
+    std::wstring m_strAboutText;
+};
