@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <stdexcept>
 #include <vector>
 
@@ -21,6 +22,7 @@ std::uint16_t Read16(const std::vector<std::uint8_t>& file, std::size_t at)
 struct StrideCase {
     int width;
     std::size_t stride;
+    friend void PrintTo(const StrideCase& c, std::ostream* out) { *out << "width " << c.width; }
 };
 
 class BmpRowStrideTest : public testing::TestWithParam<StrideCase> {};

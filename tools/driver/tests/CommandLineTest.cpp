@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,31 @@ using driver::cli::ParseCommandLine;
 using driver::cli::Verb;
 using namespace std::chrono_literals;
 
+// ASCII view of a text for test names; other characters show as '?'.
+std::string Ascii(const std::wstring& text)
+{
+    std::string ascii;
+    for (wchar_t c : text)
+        ascii += c > 0x20 && c < 0x7F ? static_cast<char>(c) : c == L' ' ? '_' : '?';
+    return ascii;
+}
+
+std::string Joined(const std::vector<std::wstring>& args)
+{
+    if (args.empty())
+        return "(nothing)";
+    std::string joined = Ascii(args.front());
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        joined += ' ';
+        joined += args[i].empty() ? std::string("''") : Ascii(args[i]);
+    }
+    return joined;
+}
+
 struct GoodCase {
     std::vector<std::wstring> args;
     Command expected;
+    friend void PrintTo(const GoodCase& c, std::ostream* out) { *out << Joined(c.args); }
 };
 
 Command Make(Verb verb, std::wstring title, int id = 0, int number = 0, std::wstring text = {},
@@ -67,6 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Actions, ParseGoodTest, testing::Values(
 struct BadCase {
     std::vector<std::wstring> args;
     std::string errorPiece;
+    friend void PrintTo(const BadCase& c, std::ostream* out) { *out << Joined(c.args); }
 };
 
 class ParseBadTest : public testing::TestWithParam<BadCase> {};
@@ -98,6 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Mistakes, ParseBadTest, testing::Values(
 struct IntegerCase {
     std::wstring text;
     std::optional<int> value;
+    friend void PrintTo(const IntegerCase& c, std::ostream* out) { *out << "'" << Ascii(c.text) << "'"; }
 };
 
 class ParseIntegerTest : public testing::TestWithParam<IntegerCase> {};

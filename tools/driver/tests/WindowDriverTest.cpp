@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -116,6 +119,10 @@ TEST_F(WindowDriverTest, SetCheckClicksOnlyWhenTheStateDiffers)
 struct AnswerCase {
     int askButton;
     int answer;
+    friend void PrintTo(const AnswerCase& c, std::ostream* out)
+    {
+        *out << (c.askButton == IDC_ASK_OK_CANCEL ? "OK/Cancel box" : "Yes/No box") << " answered " << c.answer;
+    }
 };
 
 class AnswerTest : public WindowDriverTest, public testing::WithParamInterface<AnswerCase> {};
@@ -172,6 +179,11 @@ TEST_F(WindowDriverTest, WaitForExitOfARunningProgramGivesNothing)
     EXPECT_TRUE(program_.IsRunning());
 }
 
+TEST_F(WindowDriverTest, WaitForInputIdleReturnsOnceTheDialogWaitsForInput)
+{
+    EXPECT_TRUE(program_.WaitForInputIdle(kTimeout));
+}
+
 TEST_F(WindowDriverTest, ProgramRunsInAJob)
 {
     BOOL inJob = FALSE;
@@ -218,10 +230,18 @@ TEST_F(ScreenshotTest, CapturesTheAreaOfAWindow)
 {
     RECT rect{};
     ASSERT_TRUE(GetWindowRect(dialog_, &rect));
+    ASSERT_TRUE(program_.WaitForInputIdle(kTimeout));
     driver::SaveWindowScreenshot(path_, dialog_);
     const auto header = ReadBmpHeader(path_);
     EXPECT_EQ(header.width, rect.right - rect.left);
     EXPECT_EQ(header.height, rect.bottom - rect.top);
+
+    // The dialog's light face, not the black of an empty screen, fills most of the picture.
+    std::ifstream in(path_, std::ios::binary);
+    const std::vector<char> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const auto bright = std::count_if(file.begin() + 54, file.end(),
+                                      [](char byte) { return static_cast<unsigned char>(byte) > 0x80; });
+    EXPECT_GT(bright, static_cast<std::ptrdiff_t>(file.size() - 54) / 2);
 }
 
 TEST_F(ScreenshotTest, AnAreaOutsideTheScreenThrows)
