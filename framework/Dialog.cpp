@@ -68,6 +68,8 @@ LRESULT CDialog::Default()
 {
     // DefDlgProcW first asks this dialog's procedure; the flag makes it
     // decline exactly this one message so that the default handling runs.
+    if (!m_current.valid || !m_hWnd)
+        return 0;
     m_passCurrentToDefault = true;
     CurrentMessage current = m_current;
     LRESULT result = ::DefDlgProcW(m_hWnd, current.message, current.wParam, current.lParam);
@@ -92,13 +94,13 @@ bool CDialog::OnStandardCommand(WPARAM wParam)
 
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (m_passCurrentToDefault && message == m_current.message && wParam == m_current.wParam &&
+    if (m_passCurrentToDefault && m_current.valid && message == m_current.message && wParam == m_current.wParam &&
         lParam == m_current.lParam) {
         m_passCurrentToDefault = false;
         return FALSE;
     }
     const CurrentMessage outer = m_current;
-    m_current = {message, wParam, lParam};
+    m_current = {true, message, wParam, lParam};
 
     LRESULT result = 0;
     bool handled = false;

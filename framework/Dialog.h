@@ -38,7 +38,8 @@ protected:
     virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Runs the default processing of the message being handled now, for
-    // handlers that must act after it.
+    // handlers that must act after it. A handler called directly, not for a
+    // message, has nothing to pass on.
     LRESULT Default();
 
 private:
@@ -48,6 +49,7 @@ private:
     HWND Owner() const;
 
     struct CurrentMessage {
+        bool valid;
         UINT message;
         WPARAM wParam;
         LPARAM lParam;

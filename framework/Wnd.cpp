@@ -17,8 +17,9 @@ bool CImageList::Create(UINT bitmapId, int imageWidth, int grow, COLORREF mask)
 {
     if (m_list)
         ImageList_Destroy(m_list);
+    // As a DIB section the strip keeps its colours whatever the screen depth.
     m_list = ImageList_LoadImageW(ResourceModule(), MAKEINTRESOURCEW(bitmapId), imageWidth, grow, mask,
-                                  IMAGE_BITMAP, 0);
+                                  IMAGE_BITMAP, LR_CREATEDIBSECTION);
     return m_list != nullptr;
 }
 

@@ -226,5 +226,6 @@ void CCorvaneDlg::OnShowWindowCommand()
 
 void CCorvaneDlg::OnEndDialogCommand()
 {
+    m_bEndRequested = true;
     PostMessage(WM_COMMAND, IDOK, 0);
 }

@@ -140,6 +140,9 @@ public:
     // The tunnel process runs in this job, which ends it when Corvane ends in
     // any way, so no orphan keeps port 1234 and the password in its command line.
     UniqueHandle m_tunnelJob;
+    // Set by command 32823: the IDOK it posts ends the dialog. Any other IDOK
+    // comes from Enter while Connect is disabled, and does nothing.
+    bool m_bEndRequested = false;
 
 protected:
     void DoDataExchange() override;

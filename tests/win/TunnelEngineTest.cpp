@@ -1,0 +1,326 @@
+// The tunnel engine in-process against the plink double (plink.exe beside
+// this executable, found by the same search as the product's): launch,
+// host-key seeding, the monitor's ticks driven by calling the handler, stop
+// and sweep. The user name chooses the double's scenario.
+#include "PlinkDoubleLog.h"
+#include "TestSupport.h"
+
+#include "ServiceProfile.h"
+#include "app/Settings.h"
+#include "framework/Strings.h"
+#include "framework/TextFormat.h"
+#include "res/resource.h"
+#include "tunnel/HostKey.h"
+#include "tunnel/TunnelText.h"
+
+#include <gmock/gmock.h>
+
+#include <optional>
+
+namespace {
+
+using testing::EndsWith;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::vector<std::wstring> ProcessFilesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::wstring> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (IsProcessFileName(entry.path().filename().wstring()))
+            names.push_back(entry.path().filename().wstring());
+    return names;
+}
+
+bool ProcessRuns(unsigned long processId)
+{
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
+    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+class TunnelEngineTest : public testing::Test {
+protected:
+    TunnelEngineTest() { ClearPlinkCalls(); }
+    ~TunnelEngineTest() override
+    {
+        dialog->m_bConnected = true;  // take down whatever a test left
+        dialog->StopTunnel();
+        g_bRetryPromptArmed = false;
+    }
+
+    CCorvaneDlg& Dlg() { return dialog->Dialog(); }
+    HWND Window() { return Dlg().GetSafeHwnd(); }
+
+    // A user-started launch as the connect command makes it; the monitor's
+    // timer is taken over by the test, which drives the ticks itself.
+    bool Launch(const std::wstring& user)
+    {
+        Dlg().m_strUsername = user;
+        Dlg().m_strPassword = L"secret";
+        const bool launched = Dlg().LaunchTunnel();
+        if (launched) {
+            Dlg().m_bConnected = true;
+            EXPECT_TRUE(::KillTimer(Window(), IDT_TUNNEL_MONITOR)) << "the launch starts the monitor";
+        }
+        return launched;
+    }
+
+    // One tick of the monitor; true when it re-armed the timer.
+    bool Tick()
+    {
+        Dlg().OnTimer(IDT_TUNNEL_MONITOR, 0);
+        return ::KillTimer(Window(), IDT_TUNNEL_MONITOR) != FALSE;
+    }
+
+    bool WaitForTunnelExit()
+    {
+        return ::WaitForSingleObject(Dlg().m_processInfo.hProcess, 10000) == WAIT_OBJECT_0;
+    }
+
+    std::string HostOfCall(size_t index)
+    {
+        const std::string command = ReadPlinkCalls().at(index).commandLine;
+        return command.substr(command.rfind('@') + 1);
+    }
+
+    ScopedTestProfile profile;
+    std::optional<MainDialogHarness> dialog{std::in_place};
+};
+
+TEST_F(TunnelEngineTest, LaunchHandsPlinkExactlyTheContract)
+{
+    ASSERT_TRUE(Launch(L"stay1"));
+    ASSERT_TRUE(WaitForPlinkCalls(1));
+    const PlinkCall call = ReadPlinkCalls().at(0);
+    EXPECT_EQ(call.commandLine, "plink -ssh -D 1234 -P 4962 -l stay1 -pw secret stay1@127.0.0.4");
+    EXPECT_EQ(call.standardInputHex, "0d0a");  // declines any host-key question
+    EXPECT_EQ(call.hostKey, Narrow(profile::kHostKey));
+
+    // The seeded cache value: REG_SZ with its NUL, 263 characters.
+    wchar_t value[300] = {};
+    DWORD type = 0, bytes = sizeof(value);
+    ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, kPuttyHostKeysPath, L"rsa2@4962:127.0.0.4", RRF_RT_ANY, &type, value,
+                             &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(bytes, 528u);
+    EXPECT_EQ(std::wstring(value), profile::kHostKey);
+
+    EXPECT_EQ(ReadFileBytes(Dlg().m_strInFile), "\r\n");
+    EXPECT_EQ(ProcessFilesIn(dialog->Temp().Path()).size(), 3u);
+    EXPECT_TRUE(Dlg().m_bProcessFilesOpen);
+    EXPECT_FALSE(Dlg().m_bReconnecting);
+
+    BOOL inJob = FALSE;
+    ::IsProcessInJob(Dlg().m_processInfo.hProcess, Dlg().m_tunnelJob.Get(), &inJob);
+    EXPECT_TRUE(inJob) << "the tunnel ends with Corvane";
+
+    EXPECT_TRUE(Tick()) << "a live process re-arms the monitor";
+    EXPECT_TRUE(Tick());
+    EXPECT_EQ(Dlg().m_nMonitorTicks, 2);
+}
+
+TEST_F(TunnelEngineTest, SeedingReplacesAStaleKeyAndLeavesOtherHostsAlone)
+{
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kPuttyHostKeysPath, L"rsa2@4962:127.0.0.4", REG_SZ, L"0x3,0xbad", 20);
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kPuttyHostKeysPath, L"rsa2@22:example.org", REG_SZ, L"0x3,0x1", 16);
+    SeedHostKey(L"127.0.0.4");
+    wchar_t value[300] = {};
+    DWORD bytes = sizeof(value);
+    ::RegGetValueW(HKEY_CURRENT_USER, kPuttyHostKeysPath, L"rsa2@4962:127.0.0.4", RRF_RT_REG_SZ, nullptr, value, &bytes);
+    EXPECT_EQ(std::wstring(value), profile::kHostKey);
+    bytes = sizeof(value);
+    ::RegGetValueW(HKEY_CURRENT_USER, kPuttyHostKeysPath, L"rsa2@22:example.org", RRF_RT_REG_SZ, nullptr, value, &bytes);
+    EXPECT_EQ(std::wstring(value), L"0x3,0x1");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kPuttyHostKeysPath, L"rsa2@22:example.org");
+}
+
+TEST_F(TunnelEngineTest, EveryLaunchUsesFreshFilesAndStopSweepsThem)
+{
+    ASSERT_TRUE(Launch(L"stay2"));
+    const std::wstring firstGuid = Dlg().m_strProcessGuid;
+    ASSERT_TRUE(WaitForPlinkCalls(1));
+    const unsigned long firstPid = ReadPlinkCalls().at(0).processId;
+    Dlg().StopTunnel();
+    EXPECT_FALSE(ProcessRuns(firstPid));
+    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_FALSE(Dlg().m_bConnected);
+    EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
+
+    Dlg().m_bConnected = false;
+    ASSERT_TRUE(Launch(L"stay3"));
+    EXPECT_NE(Dlg().m_strProcessGuid, firstGuid);
+    EXPECT_EQ(Dlg().m_strProcessGuid.size(), 36u);
+}
+
+TEST_F(TunnelEngineTest, StopWithoutATunnelOnlyClearsTheAlternation)
+{
+    g_bRetryPromptArmed = true;
+    WriteFileBytes(dialog->Temp().Path() / L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.err", "old");
+    Dlg().StopTunnel();
+    EXPECT_FALSE(g_bRetryPromptArmed);
+    EXPECT_EQ(ProcessFilesIn(dialog->Temp().Path()).size(), 1u) << "no sweep without a tunnel";
+}
+
+TEST_F(TunnelEngineTest, TheSweepLeavesOtherProgramsFilesAlone)
+{
+    const std::filesystem::path temp = dialog->Temp().Path();
+    for (const wchar_t* name : {L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.err",
+                                L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.out",
+                                L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.in", L"Process.err",
+                                L"ProcessBackup.err", L"Processes.in"})
+        WriteFileBytes(temp / name, "x");
+    Dlg().DeleteProcessFiles();
+    std::vector<std::wstring> left;
+    for (const auto& entry : std::filesystem::directory_iterator(temp))
+        left.push_back(entry.path().filename().wstring());
+    EXPECT_THAT(left, testing::UnorderedElementsAre(L"Process.err", L"ProcessBackup.err", L"Processes.in"));
+}
+
+TEST_F(TunnelEngineTest, AnOutputFileThatCannotBeCreatedLeavesNothingOpen)
+{
+    Dlg().m_strTempDir = (dialog->Temp().Path() / L"missing").wstring();
+    MessageBoxScript boxes;
+    EXPECT_FALSE(Launch(L"stay4"));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
+    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_OK));
+    EXPECT_THAT(Narrow(boxes.Shown()[0].text), HasSubstr("missing"));
+    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_FALSE(Dlg().m_bProcessFilesOpen);
+    EXPECT_FALSE(Dlg().m_fileErr.IsOpen());
+    EXPECT_FALSE(::KillTimer(Window(), IDT_TUNNEL_MONITOR)) << "no monitor without a process";
+}
+
+// One row of the monitor's state table: how the first process ends and what
+// the user then sees.
+struct MonitorCase {
+    const char* name;
+    const wchar_t* user;
+    int ticksBeforeEnd;  // ticks already counted when the ending tick comes
+    UINT message;        // 0: none
+    const char* errorPart;
+};
+
+class MonitorTableTest : public TunnelEngineTest, public testing::WithParamInterface<MonitorCase> {};
+
+TEST_P(MonitorTableTest, AnEndedTunnelLeadsToItsMessageAndTheDisconnectedState)
+{
+    const MonitorCase& c = GetParam();
+    ASSERT_TRUE(Launch(c.user));
+    ASSERT_TRUE(WaitForTunnelExit());
+    Dlg().m_nMonitorTicks = c.ticksBeforeEnd;
+    MessageBoxScript boxes;
+    EXPECT_FALSE(Tick()) << "the monitor does not re-arm after giving up";
+
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    const std::wstring template_ = LoadStringResource(c.message);
+    const std::wstring tail = template_.substr(template_.find(L"%s") + 2);
+    EXPECT_THAT(Narrow(boxes.Shown()[0].text), HasSubstr(c.errorPart));
+    EXPECT_THAT(Narrow(boxes.Shown()[0].text), EndsWith(Narrow(tail)));
+    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
+    EXPECT_FALSE(Dlg().m_bConnected);
+    EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), L"Connect");
+    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
+    EXPECT_TRUE(Dlg().IsWindowVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, MonitorTableTest,
+    testing::Values(MonitorCase{"LoginRefused", L"deny1", 0, IDS_LOGIN_REFUSED, "Access denied"},
+                    MonitorCase{"ServerClosed", L"closed1", 0, IDS_SERVER_CLOSED, "Remote side unexpectedly closed"},
+                    MonitorCase{"OlderPlinkServerClosed", L"oldclosed1", 0, IDS_SERVER_CLOSED,
+                                "Server unexpectedly closed"},
+                    MonitorCase{"ClosedOnTheLastGraceTick", L"closed2", 89, IDS_SERVER_CLOSED, "unexpectedly"}),
+    [](const testing::TestParamInfo<MonitorCase>& info) { return info.param.name; });
+
+TEST_F(TunnelEngineTest, ADropAfterTheLoginGraceRelaunchesSilently)
+{
+    ASSERT_TRUE(Launch(L"closed3"));
+    ASSERT_TRUE(WaitForTunnelExit());
+    Dlg().m_nMonitorTicks = 90;  // the ending tick is the 91st
+    MessageBoxScript boxes;
+    EXPECT_TRUE(Tick()) << "relaunched";
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_TRUE(Dlg().m_bReconnecting);
+    EXPECT_EQ(Dlg().m_nMonitorTicks, 0);
+    ASSERT_TRUE(WaitForPlinkCalls(2));
+    EXPECT_EQ(HostOfCall(1), "127.0.0.4");
+
+    // The relaunched process ends too, within its grace: its own error file
+    // is not read, so the first text is reported, as a lost network.
+    ASSERT_TRUE(WaitForTunnelExit());
+    EXPECT_FALSE(Tick());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_THAT(Narrow(boxes.Shown()[0].text), HasSubstr("Remote side unexpectedly closed"));
+    EXPECT_THAT(Narrow(boxes.Shown()[0].text), EndsWith("Please check your network connection."));
+}
+
+TEST_F(TunnelEngineTest, OtherFailuresAlternateBetweenTheSecondServerAndTheRetryQuestion)
+{
+    ASSERT_TRUE(Launch(L"silent1"));
+    ASSERT_TRUE(WaitForTunnelExit());
+    MessageBoxScript boxes({IDRETRY, IDCANCEL});
+
+    EXPECT_TRUE(Tick()) << "first failure: silent relaunch";
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_TRUE(g_bRetryPromptArmed);
+    EXPECT_EQ(Dlg().m_strLastError, LoadStringResource(IDS_UNEXPECTED_ERROR));
+    ASSERT_TRUE(WaitForPlinkCalls(2));
+    EXPECT_EQ(HostOfCall(1), "127.0.0.5") << "the second server entry";
+
+    ASSERT_TRUE(WaitForTunnelExit());
+    EXPECT_TRUE(Tick()) << "second failure: Retry relaunches";
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, LoadStringResource(IDS_UNABLE_TO_CONNECT));
+    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_RETRYCANCEL));
+    EXPECT_FALSE(g_bRetryPromptArmed);
+    ASSERT_TRUE(WaitForPlinkCalls(3));
+    EXPECT_EQ(HostOfCall(2), "127.0.0.4") << "back on the first entry";
+
+    ASSERT_TRUE(WaitForTunnelExit());
+    EXPECT_TRUE(Tick()) << "third failure: silent again";
+    ASSERT_TRUE(WaitForPlinkCalls(4));
+    ASSERT_TRUE(WaitForTunnelExit());
+    EXPECT_FALSE(Tick()) << "fourth failure: Cancel gives up";
+    EXPECT_EQ(boxes.Shown().size(), 2u) << "no message after Cancel";
+    EXPECT_FALSE(Dlg().m_bConnected);
+    EXPECT_FALSE(g_bRetryPromptArmed);
+    EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), L"Connect");
+}
+
+TEST_F(TunnelEngineTest, AHostKeyQuestionIsDeclinedAndTheServerNeverGetsThePassword)
+{
+    ASSERT_TRUE(Launch(L"otherkey1"));
+    ASSERT_TRUE(WaitForTunnelExit());
+    ASSERT_TRUE(WaitForPlinkCalls(1));
+    EXPECT_EQ(ReadPlinkCalls().at(0).answer, "abandoned");
+    const std::wstring firstInput = Dlg().m_strInFile;
+    MessageBoxScript boxes;
+    EXPECT_TRUE(Tick()) << "an emptied text takes the silent relaunch";
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(ReadFileBytes(firstInput), "y");
+}
+
+TEST_F(TunnelEngineTest, EndOfSessionStopsOnlyAConnectedTunnel)
+{
+    Dlg().OnEndSession(TRUE, 0);
+    EXPECT_FALSE(Dlg().m_bConnected);
+
+    ASSERT_TRUE(Launch(L"stay5"));
+    ASSERT_TRUE(WaitForPlinkCalls(1));
+    const unsigned long pid = ReadPlinkCalls().at(0).processId;
+    Dlg().OnEndSession(TRUE, 0);
+    EXPECT_FALSE(Dlg().m_bConnected);
+    EXPECT_FALSE(ProcessRuns(pid));
+    EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
+}
+
+}  // namespace
