@@ -67,6 +67,8 @@ public:
         fs::remove_all(m_folder, ignored);
         if (fs::exists(m_backup, ignored))
             fs::rename(m_backup, m_folder, ignored);
+        else
+            fs::remove(m_folder.parent_path(), ignored);  // Mozilla, only when the test made it and it is empty
     }
 
     fs::path Profile() const { return m_folder / L"Profiles" / L"e2e.default"; }
