@@ -19,4 +19,33 @@ void SendTrayCallback(DWORD processId, UINT mouseMessage, const std::wstring& cl
         ThrowLastError("tray callback");
 }
 
+HWND WaitForPopupMenu(DWORD processId, milliseconds timeout)
+{
+    return WaitForWindow(WindowQuery{{}, kPopupMenuClass, processId, true}, timeout);
+}
+
+namespace {
+
+void PostKey(HWND menu, WPARAM key)
+{
+    if (!PostMessageW(menu, WM_KEYDOWN, key, 0))
+        ThrowLastError("key to the popup menu");
+}
+
+}  // namespace
+
+void ChoosePopupMenuItem(HWND menu, int position)
+{
+    if (position < 0)
+        throw DriverError("negative menu position " + std::to_string(position));
+    for (int step = 0; step <= position; ++step)
+        PostKey(menu, VK_DOWN);
+    PostKey(menu, VK_RETURN);
+}
+
+void DismissPopupMenu(HWND menu)
+{
+    PostKey(menu, VK_ESCAPE);
+}
+
 }  // namespace driver

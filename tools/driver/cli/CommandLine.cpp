@@ -41,6 +41,7 @@ constexpr VerbForm kVerbs[] = {
     {L"selected", Verb::Selected, 2, 0}, {L"select", Verb::Select, 3, 0},
     {L"box-text", Verb::BoxText, 0, 1}, {L"answer", Verb::Answer, 1, 1},
     {L"command", Verb::Command, 2, 0},  {L"tray", Verb::Tray, 2, 0},
+    {L"menu", Verb::Menu, 2, 0},        {L"menu-close", Verb::MenuClose, 1, 0},
     {L"screenshot", Verb::Screenshot, 1, 1},
 };
 
@@ -105,6 +106,15 @@ std::string Fill(Command& command, const std::vector<std::wstring>& args)
         command.text = args[0];
         command.title = args.size() > 1 ? args[1] : std::wstring{};
         return {};
+    case Verb::MenuClose:
+        command.title = args[0];
+        return {};
+    case Verb::Menu: {
+        command.title = args[0];
+        if (auto error = integer(1, command.number, "the position"); !error.empty())
+            return error;
+        return command.number < 0 ? "negative position: " + Narrow(args[1]) : std::string{};
+    }
     case Verb::Tray: {
         command.title = args[0];
         const auto message = ParseMouseMessage(args[1]);
@@ -247,6 +257,10 @@ std::string UsageText()
            "  command TITLE ID                 post a menu command to the window\n"
            "  tray TITLE MOUSE_MESSAGE         post a tray callback (WM_RBUTTONUP, ...) to the\n"
            "                                   tray window of the program that owns TITLE\n"
+           "  menu TITLE POSITION              choose an item of the popup menu open in the\n"
+           "                                   program that owns TITLE (0: first; separators do\n"
+           "                                   not count)\n"
+           "  menu-close TITLE                 close that popup menu without a choice\n"
            "  screenshot PATH [TITLE]          save the screen (or that window) as a 24-bit BMP\n"
            "Message boxes are found by their caption, \"Corvane\" unless --title says otherwise.\n"
            "Ids are decimal or 0x hexadecimal. Exit code 0: done; 1: failed; 2: bad arguments.\n";

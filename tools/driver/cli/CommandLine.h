@@ -24,6 +24,8 @@ enum class Verb {
     Answer,      // answer BUTTON [TIMEOUT_MS] [--title T]
     Command,     // command TITLE ID
     Tray,        // tray TITLE MOUSE_MESSAGE
+    Menu,        // menu TITLE POSITION               choose in the open popup menu
+    MenuClose,   // menu-close TITLE
     Screenshot,  // screenshot PATH [TITLE]
 };
 

@@ -99,6 +99,17 @@ int Run(const Command& command)
     case Verb::Tray:
         driver::SendTrayCallback(driver::ProcessIdOf(Window(command.title)), static_cast<UINT>(command.number));
         return 0;
+    case Verb::Menu:
+    case Verb::MenuClose: {
+        HWND menu = driver::WaitForPopupMenu(driver::ProcessIdOf(Window(command.title)), kFindTimeout);
+        if (!menu)
+            throw driver::DriverError("no popup menu is open");
+        if (command.verb == Verb::Menu)
+            driver::ChoosePopupMenuItem(menu, command.number);
+        else
+            driver::DismissPopupMenu(menu);
+        return 0;
+    }
     case Verb::Screenshot:
         if (command.title.empty())
             driver::SaveScreenshot(command.text);

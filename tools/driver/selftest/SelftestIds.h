@@ -13,7 +13,8 @@
 #define IDC_OPTION_STATE      1007  // "option <0|1>" after each BN_CLICKED of IDC_OPTION
 #define IDC_CHOICES           1008  // a ComboBoxEx with the items below
 #define IDC_CHOICE            1009  // "selected <index>" after each CBN_SELCHANGE
-#define IDC_TRAY_STATE        1010  // "tray <wParam> <lParam>" after each tray callback
+#define IDC_TRAY_STATE        1010  // "tray <wParam> <lParam>" after each tray callback,
+                                    // "menu <command>" after the tray menu closed
 
 #define ID_END_COMMAND        32823 // ends the dialog; the process exits with SELFTEST_EXIT_CODE
 #define SELFTEST_EXIT_CODE    3
@@ -39,6 +40,18 @@ inline constexpr Choice kChoices[] = {
     {L"Beta", 200, 1, 1, 1},
     {L"Gamma", 300, 2, 2, 0},
     {L"\u03A9mega \u00FCber", -5, 3, 0, 2},
+};
+
+struct MenuItem {
+    const wchar_t* text;
+    unsigned command;
+};
+
+// The tray menu that a WM_RBUTTONUP callback opens.
+inline constexpr MenuItem kMenuItems[] = {
+    {L"First", 40001},
+    {L"Second", 40002},
+    {L"Third", 40003},
 };
 
 }  // namespace selftest

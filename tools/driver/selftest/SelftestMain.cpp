@@ -121,9 +121,27 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
 }
 
+// The tray icon's popup menu; the chosen command (0: none) lands in IDC_TRAY_STATE.
+void ShowTrayMenu(HWND owner)
+{
+    HMENU menu = CreatePopupMenu();
+    for (const auto& item : selftest::kMenuItems)
+        AppendMenuW(menu, MF_STRING, item.command, item.text);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SetForegroundWindow(owner);
+    const int chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr));
+    DestroyMenu(menu);
+    Report(IDC_TRAY_STATE, L"menu " + std::to_wstring(chosen));
+}
+
 // The hidden window that a tray icon's callbacks would reach.
 LRESULT CALLBACK TrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_USER + 1 && lParam == WM_RBUTTONUP) {
+        ShowTrayMenu(window);
+        return 0;
+    }
     if (message == WM_USER + 1) {
         wchar_t text[64];
         wsprintfW(text, L"tray %u 0x%X", static_cast<unsigned>(wParam), static_cast<unsigned>(lParam));

@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(Actions, ParseGoodTest, testing::Values(
     GoodCase{{L"command", kTitle, L"32823"}, Make(Verb::Command, kTitle, 32823)},
     GoodCase{{L"tray", kTitle, L"WM_RBUTTONUP"}, Make(Verb::Tray, kTitle, 0, 0x205)},
     GoodCase{{L"tray", kTitle, L"0x203"}, Make(Verb::Tray, kTitle, 0, 0x203)},
+    GoodCase{{L"menu", kTitle, L"3"}, Make(Verb::Menu, kTitle, 0, 3)},
+    GoodCase{{L"menu-close", kTitle}, Make(Verb::MenuClose, kTitle)},
     GoodCase{{L"screenshot", L"out.bmp"}, Make(Verb::Screenshot, L"", 0, 0, L"out.bmp")},
     GoodCase{{L"screenshot", L"out.bmp", kTitle}, Make(Verb::Screenshot, kTitle, 0, 0, L"out.bmp")}));
 
@@ -114,6 +116,8 @@ INSTANTIATE_TEST_SUITE_P(Mistakes, ParseBadTest, testing::Values(
     BadCase{{L"select", kTitle, L"1008", L"-1"}, "negative index"},
     BadCase{{L"answer", L"IDMAYBE"}, "unknown button: IDMAYBE"},
     BadCase{{L"tray", kTitle, L"WM_KEYDOWN"}, "unknown mouse message"},
+    BadCase{{L"menu", kTitle, L"-2"}, "negative position"},
+    BadCase{{L"menu", kTitle}, "wrong number of arguments for menu"},
     BadCase{{L"box-text", L"--title"}, "--title needs a caption"},
     BadCase{{L"text", kTitle, L"1", L"--title", L"x"}, "--title applies to"},
     BadCase{{L"click", kTitle, L"1", L"--no-wait"}, "--no-wait applies to select only"},

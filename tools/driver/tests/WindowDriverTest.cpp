@@ -157,8 +157,44 @@ TEST_F(WindowDriverTest, FindDialogMatchesTheTextOfAControl)
 TEST_F(WindowDriverTest, TrayCallbackReachesTheHiddenTrayWindow)
 {
     ASSERT_NE(driver::FindTrayWindow(program_.Id()), nullptr);
+    driver::SendTrayCallback(program_.Id(), WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(Reads(IDC_TRAY_STATE, L"tray 1 0x203"));
+}
+
+struct MenuCase {
+    int position;
+    std::wstring report;
+    friend void PrintTo(const MenuCase& c, std::ostream* out) { *out << "position " << c.position; }
+};
+
+class PopupMenuTest : public WindowDriverTest, public testing::WithParamInterface<MenuCase> {};
+
+TEST_P(PopupMenuTest, ChoosesTheItemAtItsPosition)
+{
     driver::SendTrayCallback(program_.Id(), WM_RBUTTONUP);
-    EXPECT_TRUE(Reads(IDC_TRAY_STATE, L"tray 1 0x205"));
+    HWND menu = driver::WaitForPopupMenu(program_.Id(), kTimeout);
+    ASSERT_NE(menu, nullptr);
+    driver::ChoosePopupMenuItem(menu, GetParam().position);
+    EXPECT_TRUE(Reads(IDC_TRAY_STATE, GetParam().report));
+    EXPECT_TRUE(driver::WaitUntilClosed(menu, kTimeout));
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, PopupMenuTest, testing::Values(
+    MenuCase{0, L"menu 40001"}, MenuCase{2, L"menu 40003"}));
+
+TEST_F(WindowDriverTest, DismissPopupMenuClosesItWithoutAChoice)
+{
+    driver::SendTrayCallback(program_.Id(), WM_RBUTTONUP);
+    HWND menu = driver::WaitForPopupMenu(program_.Id(), kTimeout);
+    ASSERT_NE(menu, nullptr);
+    driver::DismissPopupMenu(menu);
+    EXPECT_TRUE(Reads(IDC_TRAY_STATE, L"menu 0"));
+    EXPECT_TRUE(driver::WaitUntilClosed(menu, kTimeout));
+}
+
+TEST_F(WindowDriverTest, NoPopupMenuBeforeOneOpens)
+{
+    EXPECT_EQ(driver::WaitForPopupMenu(program_.Id(), 0ms), nullptr);
 }
 
 TEST_F(WindowDriverTest, TrayCallbackToAProcessWithoutTrayWindowThrows)
