@@ -5,11 +5,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace {
 
 // Large enough that the number of system calls stops mattering.
-constexpr DWORD kReadBlockSize = 64 * 1024;
+constexpr DWORD kBlockSize = 64 * 1024;
 
 bool WriteAll(HANDLE file, std::string_view bytes)
 {
@@ -23,18 +24,46 @@ bool WriteAll(HANDLE file, std::string_view bytes)
     return true;
 }
 
+// Gathers the rewriter's pieces (a dropped line splits a block into several)
+// into whole blocks before they are written.
+class BlockWriter {
+public:
+    explicit BlockWriter(HANDLE file) : m_file(file) { m_pending.reserve(kBlockSize); }
+
+    bool Write(std::string_view bytes)
+    {
+        if (m_pending.size() + bytes.size() < kBlockSize) {
+            m_pending.append(bytes);
+            return true;
+        }
+        return Flush() && WriteAll(m_file, bytes);
+    }
+
+    bool Flush()
+    {
+        const bool written = WriteAll(m_file, m_pending);
+        m_pending.clear();
+        return written;
+    }
+
+private:
+    HANDLE m_file;
+    std::string m_pending;
+};
+
 // The whole of `source` through the rewriter into `target`; false on any read
 // or write failure, so a half-read user.js never replaces the whole one.
 bool CopyRewritten(HANDLE source, HANDLE target, bool enable)
 {
-    UserJsRewriter rewriter([target](std::string_view bytes) { return WriteAll(target, bytes); });
-    const auto block = std::make_unique<char[]>(kReadBlockSize);
+    BlockWriter writer(target);
+    UserJsRewriter rewriter([&writer](std::string_view bytes) { return writer.Write(bytes); });
+    const auto block = std::make_unique<char[]>(kBlockSize);
     for (;;) {
         DWORD read = 0;
-        if (!::ReadFile(source, block.get(), kReadBlockSize, &read, nullptr))
+        if (!::ReadFile(source, block.get(), kBlockSize, &read, nullptr))
             return false;
         if (read == 0)
-            return rewriter.Finish(enable);
+            return rewriter.Finish(enable) && writer.Flush();
         if (!rewriter.Feed(std::string_view(block.get(), read)))
             return false;
     }
