@@ -32,8 +32,9 @@ public:
     // The exit code once the program has ended, or nothing if it still runs after `timeout`.
     std::optional<DWORD> WaitForExit(milliseconds timeout) const;
 
-    // Waits until the program has handled all its pending messages (its windows
-    // are painted) and waits for input; false after `timeout`.
+    // Waits until the program has handled its pending messages, its windows
+    // painted, and waits for input; false after `timeout`. Under Wine the
+    // screen can show a new window a moment later than that.
     bool WaitForInputIdle(milliseconds timeout) const;
 
     // Ends the program with `exitCode` and waits (bounded) until it is gone.

@@ -1,5 +1,6 @@
 // Pictures of the screen as 24-bit BMP files, for reports of failed tests and
-// for the demo.
+// for the demo. They show what the display shows: under Wine a window that has
+// just appeared can still be missing from it for a moment.
 #pragma once
 
 #include <windows.h>
