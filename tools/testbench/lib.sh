@@ -63,7 +63,7 @@ start_xvfb() {
   XVFB_PID=$!
   local i
   for i in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  export DISPLAY=":$n"
+  export DISPLAY=":$n" CORVANE_PRIVATE_DISPLAY=1
   log "private Xvfb on $DISPLAY"
 }
 
