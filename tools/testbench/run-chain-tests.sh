@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The tunnel engine against the real programs: builds PuTTY's plink.exe from
+# Debian's source (cached in the build tree), starts the demo service (with a
+# server of another host key on row 12's address), runs chain_tests.exe beside
+# the real plink, and stops everything it started, also on failure.
+#   run-chain-tests.sh WINDOWS_BUILD_DIR [gtest arguments]
+# The test asks for actions on the servers by writing <action>.request into
+# $CORVANE_CHAIN_CONTROL; this script carries them out and removes the file.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+shift
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+demo=$here/../demo-service/demo-service.sh
+other_key_address=127.0.0.14
+
+"$here/../putty/build-plink.sh" "$build"
+chain=$build/chain
+mkdir -p "$chain"
+cp "$build/bin/chain_tests.exe" "$build/putty/plink.exe" "$chain/"
+
+export CORVANE_DEMO_RUN_DIR=/tmp/corvane-chain-$$
+export CORVANE_CHAIN_CONTROL=$(mktemp -d)
+watcher=
+cleanup() {
+  [ -n "$watcher" ] && kill "$watcher" 2>/dev/null
+  "$demo" stop >/dev/null 2>&1 || true
+  rm -rf "$CORVANE_CHAIN_CONTROL" "$CORVANE_DEMO_RUN_DIR"
+}
+trap cleanup EXIT
+
+start_service() { "$demo" start --other-key "$other_key_address" >/dev/null; }
+stop_ssh() {
+  local file pid
+  for file in "$CORVANE_DEMO_RUN_DIR"/sshd-*.pid; do
+    pid=$(cat "$file" 2>/dev/null) || continue
+    pkill -P "$pid" 2>/dev/null || true
+    kill "$pid" 2>/dev/null || true
+  done
+}
+
+start_service
+(
+  while sleep 0.1; do
+    for request in "$CORVANE_CHAIN_CONTROL"/*.request; do
+      [ -e "$request" ] || continue
+      case $(basename "$request" .request) in
+        kill-sessions) "$demo" kill-sessions >/dev/null ;;
+        stop-ssh) stop_ssh ;;
+        start-ssh) "$demo" stop >/dev/null 2>&1; start_service ;;
+      esac
+      rm -f "$request"
+    done
+  done
+) &
+watcher=$!
+
+"$here/wine-exec" "$chain/chain_tests.exe" "$@"
