@@ -56,7 +56,7 @@ std::wstring CFileException::GetErrorMessage(size_t maxLength) const
                      nullptr, m_lOsError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                      reinterpret_cast<LPWSTR>(&system), 0, nullptr);
     UniqueLocalMemory owner(system);
-    std::wstring reason = system ? system : FormatText(L"Error code %s.", {std::to_wstring(m_lOsError)});
+    std::wstring reason = system ? system : FormatText(L"Error code %s.", {DecimalText(m_lOsError)});
     while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
         reason.pop_back();
     std::wstring text = FormatText(L"An error occurred while accessing %s.\n%s", {m_strFileName, reason});

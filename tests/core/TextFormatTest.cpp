@@ -37,6 +37,13 @@ TEST(FormatTextTest, LonePercentAndOtherConversionsAreCopied)
     EXPECT_EQ(FormatText(L"%S", {L"x"}), L"%S");
 }
 
+TEST(DecimalTextTest, WritesTheDigitsOfTheWholeRange)
+{
+    EXPECT_EQ(DecimalText(0), L"0");
+    EXPECT_EQ(DecimalText(12029), L"12029");
+    EXPECT_EQ(DecimalText(18446744073709551615ull), L"18446744073709551615");
+}
+
 TEST(WidenBytesTest, EachByteBecomesTheUnitOfTheSameValue)
 {
     EXPECT_EQ(WidenBytes(std::string("a\0\xFF", 3)), (std::wstring{L'a', L'\0', wchar_t{0xFF}}));

@@ -42,16 +42,19 @@ build_windows() {
 }
 
 # The build tree's private Wine prefix, made once: no crash dialog (it would hang
-# a test under Xvfb), nothing shared with the user's own prefix.
+# a test under Xvfb), windows not managed by a window manager (there is none
+# on Xvfb, and Wine would wait 2 s for one at every hidden window), nothing
+# shared with the user's own prefix.
 ensure_prefix() {
-  if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.corvane-ready-2" ]; then
     log "creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.corvane-ready"
+    touch "$WINEPREFIX/.corvane-ready-2"
   fi
 }
 
