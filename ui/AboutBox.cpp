@@ -32,6 +32,8 @@ const MessageEntry<CAboutBoxDlg> CAboutBoxDlg::kMessages[] = {
 
 CAboutBoxDlg::CAboutBoxDlg() : CDialogWithTable(IDD_ABOUT) {}
 
+CAboutBoxDlg::~CAboutBoxDlg() = default;
+
 std::wstring CAboutBoxDlg::AboutText()
 {
     return FormatText(kAboutFormat, {kProductName, kVersionText, kProductName});
@@ -77,11 +79,17 @@ LRESULT CALLBACK CAboutBoxDlg::PictureProc(HWND window, UINT message, WPARAM wPa
                                            DWORD_PTR data)
 {
     switch (message) {
+    case WM_PRINTCLIENT: {
+        const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+        reinterpret_cast<const CAboutBoxDlg*>(data)->DrawAboutText(reinterpret_cast<HDC>(wParam));
+        return result;
+    }
     case WM_PAINT: {
+        // The same drawing as printing, within one BeginPaint/EndPaint pair,
+        // so the update region is validated and no further WM_PAINT follows.
         PAINTSTRUCT paint;
         HDC dc = ::BeginPaint(window, &paint);
-        ::DefSubclassProc(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-        reinterpret_cast<const CAboutBoxDlg*>(data)->DrawAboutText(dc);
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         ::EndPaint(window, &paint);
         return 0;
     }

@@ -9,6 +9,8 @@
 class CAboutBoxDlg : public CDialogWithTable<CAboutBoxDlg> {
 public:
     CAboutBoxDlg();
+    // Out of line, like the constructor: the message table's size is known only there.
+    ~CAboutBoxDlg() override;
 
     static const MessageEntry<CAboutBoxDlg> kMessages[];
 
