@@ -33,7 +33,8 @@ struct Target {
 double TimeToVisibleWindow(const Target& target)
 {
     std::wstring command = L"\"" + target.exe.wstring() + L"\"";
-    STARTUPINFOW startup{sizeof(startup)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     LARGE_INTEGER frequency, start, now;
     ::QueryPerformanceFrequency(&frequency);
