@@ -1,5 +1,6 @@
 // Detection and closing of browsers on real processes: copies of the project's
 // sleeper program started under browser names.
+#include "BrowserStandIns.h"
 #include "TestSupport.h"
 
 #include "browsers/BrowserMatch.h"
@@ -14,73 +15,6 @@
 #include <vector>
 
 namespace {
-
-constexpr DWORD kProcessEndTimeoutMs = 5000;
-
-std::filesystem::path SleeperPath()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path() / L"sleeper.exe";
-}
-
-// A process started from a copy of the sleeper; ended (and waited for) when
-// the object goes, whatever the test did.
-class SleeperProcess {
-public:
-    explicit SleeperProcess(const std::filesystem::path& exe)
-    {
-        std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info)) {
-            ::CloseHandle(info.hThread);
-            m_process.Reset(info.hProcess);
-        }
-    }
-    ~SleeperProcess()
-    {
-        if (m_process && IsRunning()) {
-            ::TerminateProcess(m_process.Get(), 1);
-            ::WaitForSingleObject(m_process.Get(), kProcessEndTimeoutMs);
-        }
-    }
-    SleeperProcess(const SleeperProcess&) = delete;
-    SleeperProcess& operator=(const SleeperProcess&) = delete;
-
-    bool Started() const { return static_cast<bool>(m_process); }
-    bool IsRunning() const { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
-    bool EndsWithin(DWORD timeoutMs) const { return ::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0; }
-    DWORD ExitCode() const
-    {
-        DWORD code = 0;
-        ::GetExitCodeProcess(m_process.Get(), &code);
-        return code;
-    }
-
-private:
-    UniqueHandle m_process;
-};
-
-// Sleeper copies under the names a test asks for, in a folder of their own.
-// The processes end before the folder is removed.
-class BrowserStandIns {
-public:
-    SleeperProcess& Start(const std::wstring& imageName)
-    {
-        const std::filesystem::path exe = m_folder.Path() / imageName;
-        if (!std::filesystem::exists(exe))
-            std::filesystem::copy_file(SleeperPath(), exe);
-        m_processes.push_back(std::make_unique<SleeperProcess>(exe));
-        return *m_processes.back();
-    }
-
-private:
-    TempFolder m_folder;
-    std::vector<std::unique_ptr<SleeperProcess>> m_processes;
-};
 
 class BrowserProcesses : public testing::Test {
 protected:
