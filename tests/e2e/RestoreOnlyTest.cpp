@@ -157,7 +157,7 @@ TEST_F(RestoreOnlyTest, RestoreSwitchPutsBothBackAndEndsWithoutAWindow)
     bool sawWindow = false;
     ASSERT_TRUE(driver::WaitUntil(
         [&] {
-            if (driver::FindTopLevelWindow({.processId = corvane.Id()}))
+            if (driver::FindTopLevelWindow({.title = L"", .className = L"", .processId = corvane.Id(), .visibleOnly = true}))
                 sawWindow = true;
             return !corvane.IsRunning();
         },
@@ -182,13 +182,13 @@ TEST_F(RestoreOnlyTest, DeniedSystemProxyShowsTheFailureBoxAndNothingElse)
     EXPECT_TRUE(driver::MessageBoxText(box).starts_with(
         L"Corvane must be executed with Administrator privileges.\n\r"))
         << testing::PrintToString(driver::MessageBoxText(box));
-    EXPECT_FALSE(driver::FindTopLevelWindow({.title = kMainWindowTitle, .processId = corvane.Id()}));
+    EXPECT_FALSE(driver::FindTopLevelWindow({.title = kMainWindowTitle, .className = L"", .processId = corvane.Id(), .visibleOnly = true}));
 
     ASSERT_TRUE(driver::Answer(box, IDOK));
     bool sawMainWindow = false;
     EXPECT_TRUE(driver::WaitUntil(
         [&] {
-            if (driver::FindTopLevelWindow({.title = kMainWindowTitle, .processId = corvane.Id()}))
+            if (driver::FindTopLevelWindow({.title = kMainWindowTitle, .className = L"", .processId = corvane.Id(), .visibleOnly = true}))
                 sawMainWindow = true;
             return !corvane.IsRunning();
         },
