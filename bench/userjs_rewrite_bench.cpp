@@ -127,7 +127,6 @@ fs::path ScratchFolder()
 int main()
 {
     const fs::path folder = ScratchFolder();
-    std::printf("user.js rewrite vs. copy, 64 KiB buffers, files in %s, best of %d\n", folder.c_str(), kRepeats);
     int status = 0;
     try {
         for (size_t megabytes : {1, 50}) {
@@ -136,9 +135,10 @@ int main()
             WriteUserJs(input, bytes);
             const Rate copy = BestRate(bytes, [&] { CopyFile(input, folder / "copy.js"); });
             const Rate rewrite = BestRate(bytes, [&] { RewriteFile(input, folder / "user.tmp"); });
-            std::printf("%3zu MB elapsed: rewrite %6.0f MB/s, copy %6.0f MB/s, copy/rewrite %.2fx\n", megabytes,
-                        rewrite.wall, copy.wall, copy.wall / rewrite.wall);
-            std::printf("%3zu MB cpu:     rewrite %6.0f MB/s, copy %6.0f MB/s, copy/rewrite %.2fx (output %ju bytes)\n",
+            std::printf("userjs.native_%zumb_rewrite_wall_mbps\t%.0f\tcopy %.0f MB/s, copy/rewrite %.2fx, best of %d\n",
+                        megabytes, rewrite.wall, copy.wall, copy.wall / rewrite.wall, kRepeats);
+            std::printf("userjs.native_%zumb_rewrite_cpu_mbps\t%.0f\tgoal >= 200 and within 3x of copy (%.0f MB/s, "
+                        "%.2fx); output %ju bytes\n",
                         megabytes, rewrite.cpu, copy.cpu, copy.cpu / rewrite.cpu,
                         static_cast<uintmax_t>(fs::file_size(folder / "user.tmp")));
             if (rewrite.cpu < 200 || copy.cpu / rewrite.cpu > 3)
@@ -149,6 +149,7 @@ int main()
         status = 2;
     }
     fs::remove_all(folder);
-    std::printf("%s\n", status == 0 ? "goal met by processor time (>= 200 MB/s, within 3x of the copy)" : "goal NOT met");
+    std::printf("userjs.native_goal\t%s\tby processor time: >= 200 MB/s, within 3x of the copy\n",
+                status == 0 ? "met" : "NOT met");
     return status;
 }

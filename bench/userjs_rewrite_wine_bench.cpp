@@ -111,8 +111,8 @@ int main()
         if (!rewritten)
             status = 1;
         for (const auto& [clock, rewriteRate, copyRate] :
-             {std::tuple{"wall", rewrite.wall, copied.wall}, std::tuple{"cpu ", rewrite.cpu, copied.cpu}})
-            std::printf("user.js rewrite on disk, %2d MB, %s: rewrite %7.1f MB/s, CopyFileW %7.1f MB/s, "
+             {std::tuple{"wall", rewrite.wall, copied.wall}, std::tuple{"cpu", rewrite.cpu, copied.cpu}})
+            std::printf("userjs.wine_%dmb_rewrite_%s_mbps\t%.1f\ton disk under Wine; CopyFileW %.1f MB/s, "
                         "copy/rewrite %.2fx%s\n",
                         megabytes, clock, rewriteRate, copyRate, copyRate / rewriteRate,
                         rewritten ? "" : " (REWRITE FAILED)");
