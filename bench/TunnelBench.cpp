@@ -1,0 +1,245 @@
+// The tunnel's costs against the real plink and the demo service, with the
+// real main dialog in this process (bench/run-tunnel-bench.sh sets it all up):
+//  - connect: from OnConnect to the first page fetched through the SOCKS end,
+//    against the same plink command started directly (seed and input file
+//    made before that clock starts), alternating in the same run;
+//  - CPU time of this, Corvane's, process while connected and idle;
+//  - disconnect: from StopTunnel until the system proxy and user.js are
+//    direct, in total and after the plink process has ended.
+// Prints "name<TAB>value<TAB>note" lines.
+//
+//   tunnel_bench.exe [runs [idle seconds]]   (the real plink.exe lies beside it)
+#include "framework/Seams.h"
+#include "tunnel/TunnelText.h"
+#include "bench/tunnel/BenchEnvironment.h"
+#include "bench/tunnel/Clocks.h"
+#include "bench/tunnel/DirectPlink.h"
+#include "bench/tunnel/SocksProbe.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kDemoUser = L"corvane-demo";
+constexpr const wchar_t* kDemoPassword = L"demo-pass";
+constexpr const char* kDestinationMarker = "CORVANE-SOCKS-DESTINATION";
+constexpr DWORD kConnectTimeoutMs = 30000;
+constexpr DWORD kPortReleaseTimeoutMs = 10000;
+constexpr DWORD kNoticeGraceMs = 1000;
+
+// Reports why a measurement has no value; the value that says so.
+double Failure(const char* what)
+{
+    std::fprintf(stderr, "tunnel_bench: %s\n", what);
+    return -1;
+}
+
+bool PageArrives()
+{
+    return FetchThroughSocks("/socks-destination.html").find(kDestinationMarker) != std::string::npos;
+}
+
+// Milliseconds from `start` until a page arrives through the SOCKS end;
+// negative when none came in time.
+double MsUntilPageArrives(double start)
+{
+    return WaitFor(PageArrives, kConnectTimeoutMs) ? NowMs() - start : -1;
+}
+
+bool PortIsFree()
+{
+    if (WaitFor([] { return !SocksPortListens(); }, kPortReleaseTimeoutMs))
+        return true;
+    Failure("port 1234 stays in use");
+    return false;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+double FileTimeMs(const FILETIME& time)
+{
+    return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 10000.0;
+}
+
+// User plus kernel time of this process so far.
+double ProcessCpuMs()
+{
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return FileTimeMs(kernel) + FileTimeMs(user);
+}
+
+struct Disconnect {
+    double totalMs = -1;        // until the proxy and user.js are direct
+    double processExitMs = -1;  // until plink has ended
+    double afterExitMs = -1;    // from plink's end until direct
+    double returnMs = -1;       // until StopTunnel returns, the icons and balloon done too
+};
+
+class TunnelBench {
+public:
+    TunnelBench() : m_dialog(m_app)
+    {
+        m_dialog->m_strUsername = kDemoUser;
+        m_dialog->m_strPassword = kDemoPassword;
+        m_commandLine = TunnelCommandLine(kDemoUser, kDemoPassword, m_dialog->GetServerHost());
+        // A message box would wait for a click that never comes.
+        seams::messageBox = [this](const MessageBoxRequest& request) {
+            m_unexpected = true;
+            std::fwprintf(stderr, L"tunnel_bench: message box: %ls\n", request.text.c_str());
+            return IDCANCEL;
+        };
+        seams::modalDialog = [this](CDialog&) {
+            m_unexpected = true;
+            Failure("a modal dialog came up");
+            return static_cast<INT_PTR>(IDCANCEL);
+        };
+    }
+
+    const std::wstring& CommandLine() const { return m_commandLine; }
+
+    double CorvaneConnect()
+    {
+        if (!PortIsFree())
+            return -1;
+        const double start = NowMs();
+        m_dialog->OnConnect();
+        if (!m_dialog->m_bConnected)
+            return Failure("the dialog did not connect");
+        return MsUntilPageArrives(start);
+    }
+
+    Disconnect CorvaneDisconnect()
+    {
+        Disconnect result;
+        if (!m_dialog->m_processInfo.hProcess) {
+            Failure("no tunnel process to stop");
+            return result;
+        }
+        ExitClock exitClock(m_dialog->m_processInfo.hProcess);
+        FolderChangeClock userJsClock(m_firefox.Folder());
+        const double start = NowMs();
+        m_dialog->StopTunnel();
+        const double returned = NowMs();
+        const double ended = exitClock.EndedAt(kNoticeGraceMs);
+        // The system proxy is switched before user.js is rewritten, so the
+        // last write in the profile's folder is the moment both are direct.
+        // A notice that arrives late counts no later than the return.
+        const double userJsWritten = std::min(userJsClock.LastChangeAt(kNoticeGraceMs), returned);
+        if (m_dialog->m_bConnected || !SystemProxyDirect() || !m_firefox.UserJsDirect() || userJsWritten < 0 ||
+            ended < 0) {
+            Failure("the stop left the proxy settings on the tunnel");
+            return result;
+        }
+        result.totalMs = userJsWritten - start;
+        result.processExitMs = ended - start;
+        result.afterExitMs = userJsWritten - ended;
+        result.returnMs = returned - start;
+        return result;
+    }
+
+    double DirectConnect()
+    {
+        if (!PortIsFree())
+            return -1;
+        DirectPlink plink(m_commandLine, m_dialog->GetServerHost(), m_folder.Path());
+        const double start = NowMs();
+        if (!plink.Start())
+            return Failure("plink.exe could not be started");
+        const double elapsed = MsUntilPageArrives(start);
+        if (!plink.Stop())
+            Failure("plink did not end");
+        return elapsed;
+    }
+
+    // CPU time of this process over `seconds` connected and idle, the dialog's
+    // messages (the monitor's ticks among them) handled as the product does.
+    double IdleCpuMs(int seconds)
+    {
+        const double before = ProcessCpuMs();
+        const double end = NowMs() + 1000.0 * seconds;
+        for (double now; (now = NowMs()) < end;)
+            PumpMessagesFor(static_cast<DWORD>(end - now) + 1);
+        const double used = ProcessCpuMs() - before;
+        if (!m_dialog->m_bConnected || !PageArrives())
+            return Failure("the tunnel went down while idle");
+        return used;
+    }
+
+    bool Unexpected() const { return m_unexpected; }
+
+private:
+    BenchApp m_app;
+    FirefoxProfile m_firefox;
+    TempFolder m_folder{L"corvane-tunnel-bench-direct"};
+    BenchDialog m_dialog;
+    std::wstring m_commandLine;
+    bool m_unexpected = false;
+};
+
+int Run(int runs, int idleSeconds)
+{
+    TunnelBench bench;
+    // The first of each loads the code and warms the server.
+    if (bench.CorvaneConnect() < 0 || bench.CorvaneDisconnect().totalMs < 0 || bench.DirectConnect() < 0)
+        return 1;
+
+    std::vector<double> corvane, direct, stopTotal, stopExit, stopAfterExit, stopReturn;
+    for (int i = 0; i < runs; ++i) {
+        corvane.push_back(bench.CorvaneConnect());
+        const Disconnect stop = bench.CorvaneDisconnect();
+        direct.push_back(bench.DirectConnect());
+        if (corvane.back() < 0 || direct.back() < 0 || stop.totalMs < 0)
+            return 1;
+        stopTotal.push_back(stop.totalMs);
+        stopExit.push_back(stop.processExitMs);
+        stopAfterExit.push_back(stop.afterExitMs);
+        stopReturn.push_back(stop.returnMs);
+    }
+
+    if (bench.CorvaneConnect() < 0)
+        return 1;
+    const double idleCpu = bench.IdleCpuMs(idleSeconds);
+    if (idleCpu < 0 || bench.CorvaneDisconnect().totalMs < 0 || bench.Unexpected())
+        return 1;
+
+    const double c = Median(corvane), d = Median(direct);
+    std::printf("tunnel.connect_corvane_ms\t%.1f\tOnConnect to first page through SOCKS 1234, median of %d\n", c, runs);
+    std::printf("tunnel.connect_plink_direct_ms\t%.1f\tsame plink command started directly, median of %d\n", d, runs);
+    std::printf("tunnel.connect_overhead_ratio\t%.2f\tgoal <= 1.1, medians of %d alternating runs\n", c / d, runs);
+    std::printf("tunnel.connect_overhead_ms\t%.1f\tdifference of the medians\n", c - d);
+    std::printf("tunnel.idle_cpu_ms\t%.1f\tgoal < 60, Corvane's process, connected and idle %d s\n", idleCpu,
+                idleSeconds);
+    std::printf("tunnel.disconnect_total_ms\t%.1f\tStopTunnel until proxy and user.js direct (last user.js write), median of %d\n",
+                Median(stopTotal), runs);
+    std::printf("tunnel.disconnect_process_exit_ms\t%.1f\tStopTunnel until plink ended, median of %d\n",
+                Median(stopExit), runs);
+    std::printf("tunnel.disconnect_after_exit_ms\t%.1f\tgoal < 50, from plink's end until direct, median of %d\n",
+                Median(stopAfterExit), runs);
+    std::printf("tunnel.disconnect_return_ms\t%.1f\tStopTunnel until it returns (icons, balloon), median of %d\n",
+                Median(stopReturn), runs);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 5;
+    const int idleSeconds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 60;
+    ::CoInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
+    ::InitCommonControlsEx(&controls);
+    const int result = Run(runs, idleSeconds);
+    ::CoUninitialize();
+    return result;
+}
