@@ -1,6 +1,7 @@
 #include "proxy/SystemErrorText.h"
 
 #include "framework/Handles.h"
+#include "framework/TextFormat.h"
 
 namespace {
 
@@ -28,5 +29,5 @@ std::wstring SystemErrorText(DWORD error)
         if (std::wstring text = FormatMessageText(FORMAT_MESSAGE_FROM_HMODULE, wininet, error); !text.empty())
             return text;
     }
-    return L"Error code " + std::to_wstring(error) + L".";
+    return L"Error code " + DecimalText(error) + L".";
 }
