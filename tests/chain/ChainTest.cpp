@@ -2,6 +2,7 @@
 // Debian's source) beside this executable and Debian's OpenSSH server on the
 // demo addresses, started by tools/testbench/run-chain-tests.sh. The test asks
 // that script to act on the servers through request files in a control folder.
+#include "../common/SocksClient.h"
 #include "../win/TestSupport.h"
 
 #include "app/Settings.h"
@@ -9,8 +10,6 @@
 #include "res/resource.h"
 
 #include <gmock/gmock.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 
 #include <optional>
 
@@ -46,50 +45,6 @@ bool RequestService(const std::string& action)
     const std::filesystem::path request = UnixPath("CORVANE_CHAIN_CONTROL") / (action + ".request");
     WriteFileBytes(request, action);
     return WaitFor([&] { return !std::filesystem::exists(request); }, 60000);
-}
-
-// One page fetched through the SOCKS proxy on port 1234; empty on any failure.
-std::string FetchThroughSocks(const char* path)
-{
-    static const bool started = [] {
-        WSADATA data;
-        return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    if (!started)
-        return {};
-    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    DWORD timeout = 5000;
-    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
-    sockaddr_in proxy{};
-    proxy.sin_family = AF_INET;
-    proxy.sin_port = htons(1234);
-    proxy.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
-    auto exchange = [&](const std::string& out, size_t expect) {
-        if (::send(s, out.data(), static_cast<int>(out.size()), 0) != static_cast<int>(out.size()))
-            return false;
-        char buffer[16];
-        size_t got = 0;
-        while (got < expect) {
-            int n = ::recv(s, buffer + got, static_cast<int>(expect - got), 0);
-            if (n <= 0)
-                return false;
-            got += static_cast<size_t>(n);
-        }
-        return buffer[1] == 0;
-    };
-    // SOCKS5, no authentication, CONNECT 127.0.0.1:8462.
-    if (::connect(s, reinterpret_cast<sockaddr*>(&proxy), sizeof(proxy)) == 0 &&
-        exchange(std::string("\x05\x01\x00", 3), 2) &&
-        exchange(std::string("\x05\x01\x00\x01\x7f\x00\x00\x01\x21\x0e", 10), 10)) {
-        const std::string get = std::string("GET ") + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
-        ::send(s, get.data(), static_cast<int>(get.size()), 0);
-        char buffer[4096];
-        for (int n; (n = ::recv(s, buffer, sizeof(buffer), 0)) > 0;)
-            reply.append(buffer, static_cast<size_t>(n));
-    }
-    ::closesocket(s);
-    return reply;
 }
 
 bool SocksReachesTheDestination(unsigned timeoutMs = 30000)
