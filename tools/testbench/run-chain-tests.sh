@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The tunnel engine against the real programs: builds PuTTY's plink.exe from
 # Debian's source (cached in the build tree), starts the demo service (with a
-# server of another host key on row 12's address), runs chain_tests.exe beside
-# the real plink, and stops everything it started, also on failure.
-#   run-chain-tests.sh WINDOWS_BUILD_DIR [gtest arguments]
+# server of another host key on row 12's address), runs chain_tests.exe and
+# then gui_chain_tests.exe (the real Corvane.exe driven through its windows)
+# beside the real plink, and stops everything it started, also on failure.
+# Fails when either fails; gui_chain_tests leaves its screenshots in
+# WINDOWS_BUILD_DIR/chain/screenshots.
+#   run-chain-tests.sh WINDOWS_BUILD_DIR [gtest arguments for chain_tests]
 # The test asks for actions on the servers by writing <action>.request into
 # $CORVANE_CHAIN_CONTROL; this script carries them out and removes the file.
 set -euo pipefail
@@ -16,7 +19,8 @@ other_key_address=127.0.0.14
 "$here/../putty/build-plink.sh" "$build"
 chain=$build/chain
 mkdir -p "$chain"
-cp "$build/bin/chain_tests.exe" "$build/putty/plink.exe" "$chain/"
+cp "$build/bin/chain_tests.exe" "$build/bin/gui_chain_tests.exe" "$build/bin/Corvane.exe" \
+   "$build/bin/sleeper.exe" "$build/putty/plink.exe" "$chain/"
 
 export CORVANE_DEMO_RUN_DIR=/tmp/corvane-chain-$$
 export CORVANE_CHAIN_CONTROL=$(mktemp -d)
@@ -54,4 +58,7 @@ start_service
 ) &
 watcher=$!
 
-"$here/wine-exec" "$chain/chain_tests.exe" "$@"
+status=0
+"$here/wine-exec" "$chain/chain_tests.exe" "$@" || status=$?
+"$here/wine-exec" "$chain/gui_chain_tests.exe" || status=$?
+exit "$status"
