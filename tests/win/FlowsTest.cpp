@@ -236,16 +236,15 @@ TEST_P(ExitFlowTest, ExitWarnsOnlyWhileConnectedAndLeavesTheSystemDirect)
     if (c.ends) {
         EXPECT_EQ(Dlg().m_trayIcon.FindEntry(), nullptr) << "the tray icon goes first";
         EXPECT_EQ(SystemProxyServer(), L"");
-        if (plink)
+        if (plink) {
             EXPECT_FALSE(ProcessRuns(plink));
+        }
     } else {
         EXPECT_TRUE(Dlg().m_bConnected);
         EXPECT_TRUE(ProcessRuns(plink));
     }
-    if (c.warned && c.answer == IDOK)
-        EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), 0u);
-    else
-        EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), static_cast<unsigned>(c.exitMessage));
+    const unsigned stored = c.warned && c.answer == IDOK ? 0u : static_cast<unsigned>(c.exitMessage);
+    EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(
