@@ -29,7 +29,9 @@ std::string IPv6Text(std::string_view bytes, std::size_t index)
     for (std::size_t group = 0; group < 8; ++group) {
         char part[6];
         std::snprintf(part, sizeof part, "%x", PortAt(bytes, index + 2 * group));
-        text += (group ? ":" : "") + std::string(part);
+        if (group)
+            text += ':';
+        text += part;
     }
     return text;
 }
