@@ -127,6 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UpdateCheckTest, AClosedPortEndsInNoUpdates)
 {
+    ASSERT_TRUE(LoopbackHttpServer(ProfileWebPort(), LoopbackHttpServer::Mode::Answer).Listening())
+        << "the web site's port is taken: is the demo service running?";
     StoreLastAsk(40 * kDay);
     MessageBoxScript boxes({IDYES});
     EXPECT_FALSE(CheckForUpdates(&owner));
@@ -138,7 +140,7 @@ TEST_F(UpdateCheckTest, AServerThatNeverAnswersCannotHoldTheStartUp)
 {
     StoreLastAsk(40 * kDay);
     LoopbackHttpServer server(ProfileWebPort(), LoopbackHttpServer::Mode::Stall);
-    ASSERT_TRUE(server.Listening());
+    ASSERT_TRUE(server.Listening()) << "the web site's port is taken: is the demo service running?";
     MessageBoxScript boxes({IDYES});
     const ULONGLONG start = ::GetTickCount64();
     EXPECT_FALSE(CheckForUpdates(&owner));
