@@ -215,6 +215,12 @@ struct ExitCase {
     bool warned;
 };
 
+// Test names and failure messages show the case by its name.
+void PrintTo(const ExitCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class ExitFlowTest : public FlowsTest, public testing::WithParamInterface<ExitCase> {};
 
 TEST_P(ExitFlowTest, ExitWarnsOnlyWhileConnectedAndLeavesTheSystemDirect)

@@ -207,6 +207,12 @@ struct MonitorCase {
     const char* errorPart;
 };
 
+// Test names and failure messages show the case by its name.
+void PrintTo(const MonitorCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class MonitorTableTest : public TunnelEngineTest, public testing::WithParamInterface<MonitorCase> {};
 
 TEST_P(MonitorTableTest, AnEndedTunnelLeadsToItsMessageAndTheDisconnectedState)

@@ -85,6 +85,12 @@ struct PageCase {
     bool found;
 };
 
+// Test names and failure messages show the case by its name.
+void PrintTo(const PageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class UpdatePageTest : public UpdateCheckTest, public testing::WithParamInterface<PageCase> {};
 
 TEST_P(UpdatePageTest, OffersThePageOnlyWhenTheMarkerIsThere)
