@@ -89,6 +89,8 @@ FirefoxProfile::FirefoxProfile()
     m_firefoxFolder = fs::path(appData) / L"Mozilla" / L"Firefox";
     const fs::path profilesIni = m_firefoxFolder / L"profiles.ini";
     if (!fs::exists(profilesIni)) {
+        // What did not exist before goes again afterwards, and only that.
+        m_createdFolder = fs::exists(m_firefoxFolder.parent_path()) ? m_firefoxFolder : m_firefoxFolder.parent_path();
         // A profile's user.js as a user who set a few things would have it.
         fs::create_directories(m_firefoxFolder / L"Profiles" / L"tunnelbench.default");
         WriteBytes(profilesIni, "[General]\r\nStartWithLastProfile=1\r\n\r\n[Profile0]\r\nName=default\r\n"
@@ -97,7 +99,6 @@ FirefoxProfile::FirefoxProfile()
         for (int i = 0; i < 40; ++i)
             userJs += "user_pref(\"bench.setting." + std::to_string(i) + "\", " + std::to_string(i) + ");\r\n";
         WriteBytes(m_firefoxFolder / L"Profiles" / L"tunnelbench.default" / L"user.js", userJs);
-        m_created = true;
     }
     wchar_t path[MAX_PATH] = {};
     ::GetPrivateProfileStringW(L"Profile0", L"Path", L"", path, MAX_PATH, profilesIni.c_str());
@@ -107,8 +108,8 @@ FirefoxProfile::FirefoxProfile()
 FirefoxProfile::~FirefoxProfile()
 {
     std::error_code ignored;
-    if (m_created)
-        fs::remove_all(m_firefoxFolder, ignored);
+    if (!m_createdFolder.empty())
+        fs::remove_all(m_createdFolder, ignored);
 }
 
 bool FirefoxProfile::UserJsDirect() const

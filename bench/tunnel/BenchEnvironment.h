@@ -53,7 +53,7 @@ public:
 private:
     std::filesystem::path m_firefoxFolder;
     std::filesystem::path m_userJs;
-    bool m_created = false;
+    std::filesystem::path m_createdFolder;
 };
 
 // Whether the system proxy of the default connection is off.
