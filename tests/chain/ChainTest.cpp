@@ -53,21 +53,6 @@ bool SocksReachesTheDestination(unsigned timeoutMs = 30000)
                    timeoutMs);
 }
 
-std::wstring SystemProxyServer()
-{
-    wchar_t server[256] = {};
-    DWORD size = sizeof(server);
-    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                   L"ProxyServer", RRF_RT_REG_SZ, nullptr, server, &size);
-    return server;
-}
-
-bool ProcessRuns(DWORD processId)
-{
-    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
-    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
-}
-
 class ChainTest : public testing::Test {
 protected:
     void OpenMainDialog() { dialog.emplace(); }

@@ -17,21 +17,6 @@
 
 namespace {
 
-std::wstring SystemProxyServer()
-{
-    wchar_t server[256] = {};
-    DWORD size = sizeof(server);
-    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                   L"ProxyServer", RRF_RT_REG_SZ, nullptr, server, &size);
-    return server;
-}
-
-bool ProcessRuns(DWORD processId)
-{
-    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
-    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
-}
-
 // Answers every warning with `answer`, ticking its "do not show" box first
 // when `tick` is set, as the user would in the real dialog.
 std::function<INT_PTR(CDialog&)> AnswerWarnings(INT_PTR answer, bool tick = false)

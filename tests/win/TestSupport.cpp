@@ -105,6 +105,21 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+std::wstring SystemProxyServer()
+{
+    wchar_t server[256] = {};
+    DWORD size = sizeof(server);
+    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                   L"ProxyServer", RRF_RT_REG_SZ, nullptr, server, &size);
+    return server;
+}
+
+bool ProcessRuns(DWORD processId)
+{
+    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);

@@ -83,6 +83,11 @@ void PumpMessages();
 // Pumps messages until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 
+// The system proxy server string of the default connection, as Internet Settings holds it.
+std::wstring SystemProxyServer();
+// Whether a process of that id still runs.
+bool ProcessRuns(DWORD processId);
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 

@@ -37,12 +37,6 @@ std::vector<std::wstring> ProcessFilesIn(const std::filesystem::path& folder)
     return names;
 }
 
-bool ProcessRuns(unsigned long processId)
-{
-    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
-    return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
-}
-
 class TunnelEngineTest : public testing::Test {
 protected:
     TunnelEngineTest() { ClearPlinkCalls(); }
