@@ -1,6 +1,7 @@
 // The About box: its text, the text painted over the picture, closing on any
 // click or key in a real modal run, and the main window stepping aside.
 #include "TestSupport.h"
+#include "Wait.h"
 
 #include "res/resource.h"
 #include "ui/AboutBox.h"
@@ -64,16 +65,13 @@ ModalRun RunAboutBox(const std::function<void(HWND about)>& act)
     std::atomic<bool> found{false}, forced{false};
     std::thread helper([&] {
         HWND about = nullptr;
-        const ULONGLONG deadline = ::GetTickCount64() + 5000;
-        while (!(about = FindAboutBox()) && ::GetTickCount64() < deadline)
-            ::Sleep(10);
+        driver::WaitUntil([&] { return (about = FindAboutBox()) != nullptr; }, std::chrono::milliseconds(5000));
         found = about != nullptr;
         if (!about)
             return;
         act(about);
-        const ULONGLONG closeDeadline = ::GetTickCount64() + 3000;
-        while (::IsWindow(about) && ::IsWindowVisible(about) && ::GetTickCount64() < closeDeadline)
-            ::Sleep(10);
+        driver::WaitUntil([&] { return !::IsWindow(about) || !::IsWindowVisible(about); },
+                          std::chrono::milliseconds(3000));
         if (::IsWindow(about) && ::IsWindowVisible(about)) {
             forced = true;
             ::PostMessageW(about, WM_COMMAND, IDCANCEL, 0);

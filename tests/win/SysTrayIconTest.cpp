@@ -2,6 +2,7 @@
 // what the shell holds after each operation, the callback dispatch, the menu
 // and its state rules, restore on double-click and minimise to the tray.
 #include "TestSupport.h"
+#include "Wait.h"
 
 #include "framework/Strings.h"
 #include "res/resource.h"
@@ -434,19 +435,18 @@ TEST_F(TrayMenu, ChosenItemReachesTheMainDialog)
     harness->ShowAndActivate();
     std::atomic<bool> found{false};
     std::thread chooser([&found] {
-        const ULONGLONG deadline = ::GetTickCount64() + 5000;
         HWND popup = nullptr;
-        while (!popup && ::GetTickCount64() < deadline) {
-            HWND candidate = ::FindWindowW(L"#32768", nullptr);
-            DWORD process = 0;
-            if (candidate && ::IsWindowVisible(candidate)) {
-                ::GetWindowThreadProcessId(candidate, &process);
+        driver::WaitUntil(
+            [&popup] {
+                HWND candidate = ::FindWindowW(L"#32768", nullptr);
+                DWORD process = 0;
+                if (candidate && ::IsWindowVisible(candidate))
+                    ::GetWindowThreadProcessId(candidate, &process);
                 if (process == ::GetCurrentProcessId())
                     popup = candidate;
-            }
-            if (!popup)
-                ::Sleep(10);
-        }
+                return popup != nullptr;
+            },
+            std::chrono::milliseconds(5000));
         found = popup != nullptr;
         if (popup) {
             ::PostMessageW(popup, WM_KEYDOWN, VK_UP, 0);
