@@ -91,7 +91,7 @@ protected:
         ::RegisterClassExW(&windowClass);
         parent = ::CreateWindowExW(0, kParentClass, L"links", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200,
                                    nullptr, nullptr, windowClass.hInstance, nullptr);
-        ASSERT_NE(parent, nullptr);
+        ASSERT_NE(parent, nullptr) << "CreateWindowExW failed with error " << ::GetLastError();
         first = MakeStatic(L"first link", kFirstLinkId, 10);
         second = MakeStatic(L"second link", kSecondLinkId, 40);
         plain = MakeStatic(L"plain text", kPlainId, 70);
