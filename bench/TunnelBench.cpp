@@ -15,7 +15,7 @@
 #include "bench/tunnel/BenchEnvironment.h"
 #include "bench/tunnel/Clocks.h"
 #include "bench/tunnel/DirectPlink.h"
-#include "bench/tunnel/SocksProbe.h"
+#include "tests/common/SocksClient.h"
 
 #include <commctrl.h>
 #include <objbase.h>

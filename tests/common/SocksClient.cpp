@@ -80,6 +80,12 @@ bool Granted(const std::string& reply)
 
 }  // namespace
 
+bool SocksPortListens()
+{
+    Socket probe;
+    return WinsockStarted() && probe.Connect(kTunnelSocksPort);
+}
+
 std::string FetchThroughSocks(const std::string& path)
 {
     if (!WinsockStarted())
