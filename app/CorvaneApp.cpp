@@ -36,16 +36,22 @@ std::wstring CCorvaneApp::GetProgramDirectory() const
 BOOL CCorvaneApp::InitInstance()
 {
     g_hInstanceMutex = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutexName);
-    if (g_hInstanceMutex) {
-        // Another copy runs: bring its window forward and leave everything else alone.
-        if (HWND first = ::FindWindowW(nullptr, kMainWindowTitle)) {
-            ::ShowWindow(first, SW_RESTORE);
-            ::SetForegroundWindow(first);
-        }
-        return FALSE;
+    if (!g_hInstanceMutex) {
+        g_hInstanceMutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+        // A copy started at the same moment made it between the two calls.
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return StartFirstCopy();
     }
-    g_hInstanceMutex = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    // Another copy runs: bring its window forward and leave everything else alone.
+    if (HWND first = ::FindWindowW(nullptr, kMainWindowTitle)) {
+        ::ShowWindow(first, SW_RESTORE);
+        ::SetForegroundWindow(first);
+    }
+    return FALSE;
+}
 
+BOOL CCorvaneApp::StartFirstCopy()
+{
     m_strProgramDir = GetProgramDirectory();
     ::CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};

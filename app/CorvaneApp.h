@@ -17,6 +17,10 @@ public:
     void OnRestoreSystemDefaults();
 
     std::wstring m_strProgramDir;
+
+private:
+    // Start-up once this copy holds the single-instance mutex.
+    BOOL StartFirstCopy();
 };
 
 // Whether a switch such as L" -s" stands anywhere in the whole command line

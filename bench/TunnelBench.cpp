@@ -22,6 +22,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -95,7 +98,12 @@ public:
         m_dialog->m_editPassword.SetWindowText(kDemoPassword);
         m_dialog->m_strUsername = kDemoUser;
         m_dialog->m_strPassword = kDemoPassword;
-        m_commandLine = TunnelCommandLine(kDemoUser, kDemoPassword, m_dialog->GetServerHost());
+        // The direct start reads the password from a file, as Corvane's plink
+        // reads it from its pipe.
+        const std::filesystem::path passwordFile = m_folder.Path() / L"direct.pw";
+        const std::wstring password = kDemoPassword;
+        std::ofstream(passwordFile, std::ios::binary) << std::string(password.begin(), password.end()) << '\n';
+        m_commandLine = TunnelCommandLine(kDemoUser, passwordFile.wstring(), m_dialog->GetServerHost());
         // A message box would wait for a click that never comes.
         seams::messageBox = [this](const MessageBoxRequest& request) {
             m_unexpected = true;

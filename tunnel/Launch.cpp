@@ -10,15 +10,42 @@
 #include "proxy/SystemProxy.h"
 #include "res/resource.h"
 #include "tunnel/HostKey.h"
+#include "tunnel/PasswordPipe.h"
+#include "tunnel/PortListeners.h"
 #include "tunnel/TunnelProcess.h"
 #include "tunnel/TunnelText.h"
 #include "ui/CorvaneDlg.h"
 
+#include <shellapi.h>
+
 namespace {
+
+// plink opens the password pipe while it reads its arguments, well within this.
+constexpr DWORD kPasswordHandoverMs = 10000;
 
 void ShowFileError(HWND owner, const CFileException& error)
 {
     ShowMessageBox(owner, error.GetErrorMessage(), LoadStringResource(IDS_APP_NAME), MB_OK);
+}
+
+void ShowLaunchError(HWND owner, UINT messageId)
+{
+    ShowMessageBox(owner, LoadStringResource(messageId), LoadStringResource(IDS_APP_NAME), MB_OK);
+}
+
+// Whether plink will see exactly these arguments: nothing in a value may split
+// it or merge it with its neighbour.
+bool SplitsInto(const std::wstring& commandLine, const std::vector<std::wstring>& expected)
+{
+    int count = 0;
+    UniqueLocalMemory memory(::CommandLineToArgvW(commandLine.c_str(), &count));
+    if (!memory || count != static_cast<int>(expected.size()))
+        return false;
+    const auto* arguments = static_cast<LPWSTR*>(memory.Get());
+    for (int i = 0; i < count; ++i)
+        if (expected[static_cast<size_t>(i)] != arguments[i])
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -58,19 +85,78 @@ void CCorvaneDlg::NewProcessFileNames()
     m_strErrFile = ProcessFilePath(m_strTempDir, m_strProcessGuid, L"err");
 }
 
+void CCorvaneDlg::ShowPortInUse(uint32_t ownerProcessId)
+{
+    std::wstring owner = ProgramNameOfProcess(ownerProcessId);
+    if (owner.empty())
+        owner = LoadStringResource(IDS_UNKNOWN_PROGRAM);
+    ShowMessageBox(m_hWnd, FormatText(LoadStringResource(IDS_PORT_IN_USE), {DecimalText(kSocksPort), owner}),
+                   LoadStringResource(IDS_APP_NAME), MB_OK);
+}
+
+bool CCorvaneDlg::SocksPortIsFree()
+{
+    const std::vector<uint32_t> owners = ListenersOnLocalPort(kSocksPort);
+    if (owners.empty())
+        return true;
+    ShowPortInUse(owners.front());
+    return false;
+}
+
+std::wstring CCorvaneDlg::NewTunnelCommandLine()
+{
+    m_strPasswordPipe = PasswordPipeName(MakeGuidString());
+    const std::wstring host = GetServerHost();
+    const std::wstring commandLine = TunnelCommandLine(m_strUsername, m_strPasswordPipe, host);
+    if (!SplitsInto(commandLine, TunnelArguments(m_strUsername, m_strPasswordPipe, host))) {
+        ShowLaunchError(m_hWnd, IDS_UNSAFE_COMMAND_LINE);
+        return {};
+    }
+    return commandLine;
+}
+
 bool CCorvaneDlg::StartProcess(const std::wstring& commandLine)
 {
+    PasswordPipe pipe;
+    if (!pipe.Create(m_strPasswordPipe)) {
+        ShowLaunchError(m_hWnd, IDS_PASSWORD_NOT_DELIVERED);
+        return false;
+    }
     if (!m_tunnelJob)
         m_tunnelJob.Reset(CreateKillOnCloseJob());
-    return StartTunnelProcess(commandLine, m_fileIn.GetHandle(), m_fileOut.GetHandle(), m_fileErr.GetHandle(),
-                              m_tunnelJob.Get(), m_processInfo);
+    switch (StartTunnelProcess(TunnelProgramPath(), commandLine, m_fileIn.GetHandle(), m_fileOut.GetHandle(),
+                               m_fileErr.GetHandle(), m_tunnelJob.Get(), m_processInfo)) {
+    case TunnelStart::Started:
+        break;
+    case TunnelStart::NotStarted:
+        ShowLaunchError(m_hWnd, IDS_PROCESS_START_FAILED);
+        return false;
+    case TunnelStart::NotContained:
+        ShowLaunchError(m_hWnd, IDS_TUNNEL_NOT_CONTAINED);
+        return false;
+    }
+    std::string password = PasswordBytes(m_strPassword);
+    const bool served = pipe.Serve(m_processInfo, password, kPasswordHandoverMs);
+    ::SecureZeroMemory(password.data(), password.size());
+    if (!served) {
+        EndTunnelProcess(m_processInfo);
+        ShowLaunchError(m_hWnd, IDS_PASSWORD_NOT_DELIVERED);
+        return false;
+    }
+    m_bSocksPortConfirmed = false;
+    return true;
 }
 
 bool CCorvaneDlg::LaunchTunnel()
 {
     CWaitCursor wait;
-    const std::wstring host = GetServerHost();
-    const std::wstring commandLine = TunnelCommandLine(m_strUsername, m_strPassword, host);
+    // Nothing changes while another program holds the SOCKS port: the
+    // proxies would hand it the user's traffic.
+    if (!SocksPortIsFree())
+        return false;
+    const std::wstring commandLine = NewTunnelCommandLine();
+    if (commandLine.empty())
+        return false;
     SeedHostKey(GetServerHost());
 
     NewProcessFileNames();
@@ -98,7 +184,6 @@ bool CCorvaneDlg::LaunchTunnel()
     m_bProcessFilesOpen = true;
 
     if (!StartProcess(commandLine)) {
-        ShowMessageBox(m_hWnd, LoadStringResource(IDS_PROCESS_START_FAILED), LoadStringResource(IDS_APP_NAME), MB_OK);
         CloseProcessFiles();
         return false;
     }

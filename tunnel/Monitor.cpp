@@ -7,6 +7,7 @@
 #include "framework/WaitCursor.h"
 #include "res/resource.h"
 #include "tunnel/MonitorDecision.h"
+#include "tunnel/PortListeners.h"
 #include "tunnel/TunnelText.h"
 #include "ui/CorvaneDlg.h"
 
@@ -31,7 +32,8 @@ void CCorvaneDlg::MonitorTick()
     ++m_nMonitorTicks;
     DWORD exitCode = 0;
     if (::GetExitCodeProcess(m_processInfo.hProcess, &exitCode) && exitCode == STILL_ACTIVE) {
-        ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
+        if (m_bSocksPortConfirmed || CheckSocksListener())
+            ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
         return;
     }
 
@@ -80,6 +82,30 @@ void CCorvaneDlg::MonitorTick()
     GiveUpTunnel();
 }
 
+bool CCorvaneDlg::CheckSocksListener()
+{
+    // Only the first listener on the port is judged; after that the check
+    // costs nothing while the tunnel idles.
+    const std::vector<uint32_t> owners = ListenersOnLocalPort(kSocksPort);
+    switch (JudgePortListeners(owners, m_processInfo.dwProcessId)) {
+    case PortListener::NoneYet:
+        return true;
+    case PortListener::Ours:
+        m_bSocksPortConfirmed = true;
+        return true;
+    case PortListener::Foreign:
+        break;
+    }
+    ShowAndActivate();
+    for (const uint32_t owner : owners)
+        if (owner != 0 && owner != m_processInfo.dwProcessId) {
+            ShowPortInUse(owner);
+            break;
+        }
+    GiveUpTunnel();
+    return false;
+}
+
 void CCorvaneDlg::GiveUpTunnel()
 {
     StopTunnel();
@@ -101,6 +127,9 @@ bool CCorvaneDlg::RelaunchTunnel()
         ::CloseHandle(m_processInfo.hThread);
     m_processInfo = {};
 
+    const std::wstring commandLine = NewTunnelCommandLine();
+    if (commandLine.empty())
+        return false;
     NewProcessFileNames();
     if (!CreateProcessInputFile())
         return false;
@@ -111,10 +140,8 @@ bool CCorvaneDlg::RelaunchTunnel()
 
     // The host key is not seeded again; the second server entry is used
     // while the retry alternation is armed.
-    if (!StartProcess(TunnelCommandLine(m_strUsername, m_strPassword, GetServerHost()))) {
-        ShowMessageBox(m_hWnd, LoadStringResource(IDS_PROCESS_START_FAILED), LoadStringResource(IDS_APP_NAME), MB_OK);
+    if (!StartProcess(commandLine))
         return false;
-    }
     m_nMonitorTicks = 0;
     ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
     m_bReconnecting = true;

@@ -52,3 +52,13 @@ ProcessErrors InterpretProcessErrors(std::string_view errorFileBytes, std::wstri
         return {std::wstring(), true};
     return {std::move(text), false};
 }
+
+PortListener JudgePortListeners(const std::vector<uint32_t>& owners, uint32_t childProcessId)
+{
+    if (owners.empty())
+        return PortListener::NoneYet;
+    for (const uint32_t owner : owners)
+        if (owner != 0 && owner != childProcessId)
+            return PortListener::Foreign;
+    return PortListener::Ours;
+}

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A process that ends after more than this many one-second ticks dropped an
 // established connection and is restarted without asking.
@@ -46,3 +48,14 @@ struct ProcessErrors {
 // Each byte of the error file becomes one character. An empty file gives the
 // unexpected-error text (string 153); a host-key question gives an empty text.
 ProcessErrors InterpretProcessErrors(std::string_view errorFileBytes, std::wstring_view unexpectedErrorText);
+
+enum class PortListener {
+    NoneYet,  // nothing listens on the SOCKS port yet: look again next tick
+    Ours,     // the child's, or one whose owner the system does not name
+    Foreign,  // another process's: the proxies would hand it the user's traffic
+};
+
+// Judges the listeners on the SOCKS port against the tunnel process. An owner
+// id of 0 is unknown (Wine reports 0 for every owner) and never counts as
+// foreign, so the check cannot stop a good tunnel.
+PortListener JudgePortListeners(const std::vector<uint32_t>& owners, uint32_t childProcessId);

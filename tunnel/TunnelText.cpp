@@ -45,10 +45,27 @@ bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b)
 
 }  // namespace
 
-std::wstring TunnelCommandLine(std::wstring_view user, std::wstring_view password, std::wstring_view host)
+std::vector<std::wstring> TunnelArguments(std::wstring_view user, std::wstring_view passwordFile,
+                                          std::wstring_view host)
 {
-    const std::wstring target = FormatText(L"%s@%s", {user, host});
-    return FormatText(L"plink -ssh -D %s -P %s -l %s -pw %s %s", {L"1234", L"4962", user, password, target});
+    return {L"plink", L"-ssh", L"-D", DecimalText(kSocksPort), L"-P", L"4962", L"-l", std::wstring(user),
+            L"-pwfile", std::wstring(passwordFile), FormatText(L"%s@%s", {user, host})};
+}
+
+std::wstring TunnelCommandLine(std::wstring_view user, std::wstring_view passwordFile, std::wstring_view host)
+{
+    std::wstring line;
+    for (const std::wstring& argument : TunnelArguments(user, passwordFile, host)) {
+        if (!line.empty())
+            line += L' ';
+        line += argument;
+    }
+    return line;
+}
+
+std::wstring PasswordPipeName(std::wstring_view guid)
+{
+    return std::wstring(L"\\\\.\\pipe\\Corvane-").append(guid);
 }
 
 std::wstring GuidText(uint32_t data1, uint16_t data2, uint16_t data3, const uint8_t data4[8])

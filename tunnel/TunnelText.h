@@ -4,11 +4,25 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// "plink -ssh -D 1234 -P 4962 -l <user> -pw <password> <user>@<host>": the
-// words joined by single blanks, nothing quoted, so an empty value is an empty
-// word.
-std::wstring TunnelCommandLine(std::wstring_view user, std::wstring_view password, std::wstring_view host);
+// The local port of plink's dynamic SOCKS forward, where the proxies point.
+inline constexpr unsigned short kSocksPort = 1234;
+
+// plink's arguments: "plink -ssh -D 1234 -P 4962 -l <user> -pwfile <file>
+// <user>@<host>". The password never stands on a command line, where every
+// program of the user could read it; plink reads it from the file, which is a
+// pipe that Corvane serves once.
+std::vector<std::wstring> TunnelArguments(std::wstring_view user, std::wstring_view passwordFile,
+                                          std::wstring_view host);
+
+// The arguments joined by single blanks, nothing quoted: the credentials can
+// hold no blank, quote or control character, and the launch checks that the
+// line splits back into exactly these arguments.
+std::wstring TunnelCommandLine(std::wstring_view user, std::wstring_view passwordFile, std::wstring_view host);
+
+// "\\.\pipe\Corvane-<guid>": the pipe through which plink reads the password.
+std::wstring PasswordPipeName(std::wstring_view guid);
 
 // The GUID as "%08lX-%04X-%04x-%02X%02X-%02X..." (Data3 in lower case), 36 characters.
 std::wstring GuidText(uint32_t data1, uint16_t data2, uint16_t data3, const uint8_t data4[8]);

@@ -7,6 +7,7 @@
 #include "framework/File.h"
 #include "ui/SysTrayIcon.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,10 @@ public:
     bool CreateProcessInputFile();
     void NewProcessFileNames();
     bool StartProcess(const std::wstring& commandLine);
+    std::wstring NewTunnelCommandLine();
+    bool SocksPortIsFree();
+    bool CheckSocksListener();
+    void ShowPortInUse(uint32_t ownerProcessId);
     std::wstring ConnectedBalloonText() const;
     std::wstring ReadProcessErrors();
     void MonitorTick();
@@ -143,6 +148,10 @@ public:
     // Set by command 32823: the IDOK it posts ends the dialog. Any other IDOK
     // comes from Enter while Connect is disabled, and does nothing.
     bool m_bEndRequested = false;
+    // The pipe through which the current plink reads the password.
+    std::wstring m_strPasswordPipe;
+    // Set once the first listener on the SOCKS port turned out to be the tunnel's.
+    bool m_bSocksPortConfirmed = false;
 
 protected:
     void DoDataExchange() override;

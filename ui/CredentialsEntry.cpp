@@ -30,7 +30,7 @@ void EnableConnectForCredentials(CCorvaneDlg& dialog)
 bool ValidateField(CCorvaneDlg& dialog, const CredentialField& field, const std::wstring& text)
 {
     const std::wstring forbidden = LoadStringResource(IDS_FORBIDDEN_CHARS);
-    if (!HasForbiddenCharacter(text, forbidden))
+    if (!IsRefusedCredential(text, forbidden))
         return true;
 
     ShowMessageBox(dialog.GetSafeHwnd(), LoadStringResource(field.messageId), LoadStringResource(IDS_APP_NAME),
@@ -39,7 +39,7 @@ bool ValidateField(CCorvaneDlg& dialog, const CredentialField& field, const std:
     // A stored value changed by other means can hold a forbidden character
     // itself; putting it back would raise the same refusal without end, so it
     // is dropped from the member and the profile instead.
-    if (HasForbiddenCharacter(field.accepted, forbidden)) {
+    if (IsRefusedCredential(field.accepted, forbidden)) {
         field.accepted.clear();
         settings::WriteString(field.profileValue, L"");
     }

@@ -131,4 +131,22 @@ TEST(InterpretProcessErrorsTest, KeepsOnlyTheFirst64KiB)
     EXPECT_EQ(ClassifyTunnelError(errors.text), TunnelFailure::Other);
 }
 
+TEST(JudgePortListenersTest, OnlyAKnownOtherOwnerIsForeign)
+{
+    const struct {
+        std::vector<uint32_t> owners;
+        PortListener verdict;
+    } cases[] = {
+        {{}, PortListener::NoneYet},
+        {{42}, PortListener::Ours},
+        {{0}, PortListener::Ours},  // Wine names no owner
+        {{42, 0, 42}, PortListener::Ours},
+        {{7}, PortListener::Foreign},
+        {{42, 7}, PortListener::Foreign},
+        {{0, 7}, PortListener::Foreign},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(JudgePortListeners(c.owners, 42), c.verdict) << testing::PrintToString(c.owners);
+}
+
 }  // namespace

@@ -3,25 +3,27 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(TunnelCommandLineTest, PutsTheUserTwiceAndQuotesNothing)
+TEST(TunnelCommandLineTest, PutsTheUserTwiceAndThePasswordNowhere)
 {
-    EXPECT_EQ(TunnelCommandLine(L"alice", L"s3cr et", L"127.0.0.4"),
-              L"plink -ssh -D 1234 -P 4962 -l alice -pw s3cr et alice@127.0.0.4");
+    const std::wstring pipe = L"\\\\.\\pipe\\Corvane-1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D";
+    EXPECT_EQ(PasswordPipeName(L"1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D"), pipe);
+    EXPECT_EQ(TunnelCommandLine(L"alice", pipe, L"127.0.0.4"),
+              L"plink -ssh -D 1234 -P 4962 -l alice -pwfile " + pipe + L" alice@127.0.0.4");
+    EXPECT_EQ(TunnelArguments(L"alice", pipe, L"127.0.0.4"),
+              (std::vector<std::wstring>{L"plink", L"-ssh", L"-D", L"1234", L"-P", L"4962", L"-l", L"alice",
+                                         L"-pwfile", pipe, L"alice@127.0.0.4"}));
 }
 
-TEST(TunnelCommandLineTest, EmptyValuesAreEmptyWordsBetweenSingleBlanks)
+TEST(TunnelCommandLineTest, EmptyAndPercentValuesStayAsTheyAre)
 {
-    EXPECT_EQ(TunnelCommandLine(L"", L"", L"host.example"), L"plink -ssh -D 1234 -P 4962 -l  -pw  @host.example");
-}
-
-TEST(TunnelCommandLineTest, PercentSignsInValuesStayAsTyped)
-{
-    EXPECT_EQ(TunnelCommandLine(L"%s", L"100%", L"h"), L"plink -ssh -D 1234 -P 4962 -l %s -pw 100% %s@h");
+    EXPECT_EQ(TunnelCommandLine(L"", L"f", L"host.example"), L"plink -ssh -D 1234 -P 4962 -l  -pwfile f @host.example");
+    EXPECT_EQ(TunnelCommandLine(L"%s", L"100%", L"h"), L"plink -ssh -D 1234 -P 4962 -l %s -pwfile 100% %s@h");
 }
 
 TEST(GuidTextTest, HasData3InLowerCaseAndEverythingElseInUpperCase)

@@ -53,6 +53,10 @@ std::vector<PlinkCall> ReadPlinkCalls()
                 call.hostKey = Unescape(value);
             else if (key == "answer")
                 call.answer = value;
+            else if (key == "password")
+                call.password = Unescape(value);
+            else if (key == "injob")
+                call.inJob = value == "1";
         }
         calls.push_back(call);
     }

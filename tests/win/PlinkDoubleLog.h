@@ -12,6 +12,8 @@ struct PlinkCall {
     std::string standardInputHex;
     std::string hostKey;  // "<none>" when nothing was cached
     std::string answer;
+    std::string password;  // what the -pwfile gave, "<none>" when it did not open
+    bool inJob = false;    // in a job at its first instruction
 };
 
 std::filesystem::path PlinkDoubleLogPath();

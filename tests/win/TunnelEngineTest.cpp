@@ -2,6 +2,7 @@
 // this executable, found by the same search as the product's): launch,
 // host-key seeding, the monitor's ticks driven by calling the handler, stop
 // and sweep. The user name chooses the double's scenario.
+#include "LoopbackHttpServer.h"
 #include "PlinkDoubleLog.h"
 #include "TestSupport.h"
 
@@ -11,6 +12,8 @@
 #include "framework/TextFormat.h"
 #include "res/resource.h"
 #include "tunnel/HostKey.h"
+#include "tunnel/PasswordPipe.h"
+#include "tunnel/TunnelProcess.h"
 #include "tunnel/TunnelText.h"
 
 #include <gmock/gmock.h>
@@ -91,7 +94,17 @@ TEST_F(TunnelEngineTest, LaunchHandsPlinkExactlyTheContract)
     ASSERT_TRUE(Launch(L"stay1"));
     ASSERT_TRUE(WaitForPlinkCalls(1));
     const PlinkCall call = ReadPlinkCalls().at(0);
-    EXPECT_EQ(call.commandLine, "plink -ssh -D 1234 -P 4962 -l stay1 -pw secret stay1@127.0.0.4");
+    // The password reaches plink once, through a pipe only it could open, and
+    // stands on no command line.
+    const std::string pipe = Narrow(Dlg().m_strPasswordPipe);
+    EXPECT_THAT(pipe, StartsWith(R"(\\.\pipe\Corvane-)"));
+    EXPECT_EQ(pipe.size(), 17u + 36u) << "a fresh GUID names it";
+    EXPECT_EQ(call.commandLine, "plink -ssh -D 1234 -P 4962 -l stay1 -pwfile " + pipe + " stay1@127.0.0.4");
+    EXPECT_EQ(call.password, "secret");
+    EXPECT_FALSE(UniqueHandle(::CreateFileW(Dlg().m_strPasswordPipe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                            0, nullptr)))
+        << "the pipe is gone once served";
+    EXPECT_TRUE(call.inJob) << "plink runs no instruction outside the job";
     EXPECT_EQ(call.standardInputHex, "0d0a");  // declines any host-key question
     EXPECT_EQ(call.hostKey, Narrow(profile::kHostKey));
 
@@ -189,6 +202,78 @@ TEST_F(TunnelEngineTest, AnOutputFileThatCannotBeCreatedLeavesNothingOpen)
     EXPECT_FALSE(Dlg().m_bProcessFilesOpen);
     EXPECT_FALSE(Dlg().m_fileErr.IsOpen());
     EXPECT_FALSE(::KillTimer(Window(), IDT_TUNNEL_MONITOR)) << "no monitor without a process";
+}
+
+// A launch that must not go ahead changes nothing and says why.
+struct RefusedLaunchCase {
+    const char* name;
+    const wchar_t* user;
+    bool socksPortTaken;
+    const wchar_t* message;
+};
+
+void PrintTo(const RefusedLaunchCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RefusedLaunchTest : public TunnelEngineTest, public testing::WithParamInterface<RefusedLaunchCase> {};
+
+TEST_P(RefusedLaunchTest, ChangesNothingAndSaysWhy)
+{
+    const RefusedLaunchCase& c = GetParam();
+    std::optional<LoopbackHttpServer> socksPortHolder;
+    if (c.socksPortTaken) {
+        socksPortHolder.emplace(kSocksPort, LoopbackHttpServer::Mode::Stall);
+        ASSERT_TRUE(socksPortHolder->Listening());
+    }
+    MessageBoxScript boxes;
+    EXPECT_FALSE(Launch(c.user));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, c.message);
+    EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
+    EXPECT_TRUE(ReadPlinkCalls().empty()) << "no plink started";
+    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_EQ(SystemProxyServer(), L"") << "the proxy stays direct";
+    EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
+    EXPECT_FALSE(::KillTimer(Window(), IDT_TUNNEL_MONITOR));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, RefusedLaunchTest,
+    testing::Values(
+        // Under Wine every listener's owner reads as unknown.
+        RefusedLaunchCase{"SocksPortTaken", L"stay6", true,
+                          L"Local port 1234 is already in use by another program.\n\rCorvane needs this port for the "
+                          L"secure tunnel. Please close that program and try again."},
+        // Values that the credential fields refuse, as a hand-edited profile could still bring them.
+        RefusedLaunchCase{"TabSplitsTheUserName", L"stay\t-proxycmd\tcalc.exe", false,
+                          L"The username or password cannot be passed safely to the local encryption process."},
+        RefusedLaunchCase{"QuoteMergesArguments", L"st\"ay", false,
+                          L"The username or password cannot be passed safely to the local encryption process."}),
+    [](const testing::TestParamInfo<RefusedLaunchCase>& info) { return info.param.name; });
+
+TEST_F(TunnelEngineTest, ThePasswordPipeServesNoOneButTheChild)
+{
+    const std::wstring name = PasswordPipeName(MakeGuidString());
+    PasswordPipe pipe;
+    ASSERT_TRUE(pipe.Create(name));
+    PasswordPipe impostor;
+    EXPECT_FALSE(impostor.Create(name)) << "a second server instance could read the client's requests";
+
+    UniqueHandle intruder(::CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(intruder);
+    PROCESS_INFORMATION child{};
+    child.hProcess = ::GetCurrentProcess();
+    child.dwProcessId = ::GetCurrentProcessId() + 4;
+    EXPECT_FALSE(pipe.Serve(child, "secret", 2000));
+    char buffer[16];
+    DWORD read = 0;
+    EXPECT_FALSE(::ReadFile(intruder.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0);
+
+    PasswordPipe unopened;
+    ASSERT_TRUE(unopened.Create(PasswordPipeName(MakeGuidString())));
+    EXPECT_FALSE(unopened.Serve(child, "secret", 100)) << "a child that never opens the pipe fails the launch";
 }
 
 // One row of the monitor's state table: how the first process ends and what

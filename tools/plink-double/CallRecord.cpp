@@ -36,7 +36,9 @@ std::string FormatRecord(const CallRecord& record)
            "\tcmdline=" + Escaped(record.commandLine) +
            "\tstdin=" + stdinHex +
            "\thostkey=" + (record.cachedKey ? Escaped(*record.cachedKey) : "<none>") +
-           "\tanswer=" + record.hostKeyAnswer + "\n";
+           "\tanswer=" + record.hostKeyAnswer +
+           "\tpassword=" + (record.password ? Escaped(*record.password) : "<none>") +
+           "\tinjob=" + (record.inJob ? "1" : "0") + "\n";
 }
 
 }  // namespace plink_double

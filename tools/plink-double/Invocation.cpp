@@ -44,7 +44,7 @@ bool IsUserNameCharacter(char c)
 
 UsageError Usage(std::string reason)
 {
-    return {reason + "; expected: plink -ssh -D <port> -P <port> -l <user> -pw <password> <user>@<host>"};
+    return {reason + "; expected: plink -ssh -D <port> -P <port> -l <user> -pwfile <file> <user>@<host>"};
 }
 
 }  // namespace
@@ -59,7 +59,7 @@ std::variant<Invocation, UsageError> ParseCommandLine(std::string_view commandLi
         return Usage("expected 10 arguments separated by single blanks, got " +
                      std::to_string(words.size()));
     constexpr std::array<std::pair<std::size_t, std::string_view>, 5> fixedWords{
-        {{0, "-ssh"}, {1, "-D"}, {3, "-P"}, {5, "-l"}, {7, "-pw"}}};
+        {{0, "-ssh"}, {1, "-D"}, {3, "-P"}, {5, "-l"}, {7, "-pwfile"}}};
     for (const auto& [index, expected] : fixedWords)
         if (words[index] != expected)
             return Usage("argument " + std::to_string(index + 1) + " is \"" +
@@ -71,11 +71,11 @@ std::variant<Invocation, UsageError> ParseCommandLine(std::string_view commandLi
     if (!ParsePort(words[4], invocation.sshPort))
         return Usage("bad -P port \"" + std::string(words[4]) + "\"");
     invocation.user = words[6];
-    invocation.password = words[8];
+    invocation.passwordFile = words[8];
     if (invocation.user.empty() || !std::ranges::all_of(invocation.user, IsUserNameCharacter))
         return Usage("bad user name \"" + invocation.user + "\"");
-    if (invocation.password.empty())
-        return Usage("empty password");
+    if (invocation.passwordFile.empty())
+        return Usage("empty password file");
 
     const auto target = words[9];
     const auto at = target.find('@');

@@ -12,7 +12,7 @@ struct Invocation {
     int socksPort = 0;
     int sshPort = 0;
     std::string user;
-    std::string password;
+    std::string passwordFile;  // -pwfile: plink reads the password's first line from it
     std::string host;
 };
 
@@ -21,8 +21,9 @@ struct UsageError {
     std::string message;
 };
 
-// Accepts exactly "<program> -ssh -D <port> -P <port> -l <user> -pw <password>
-// <user>@<host>", words joined by single blanks. The program word may be quoted
+// Accepts exactly "<program> -ssh -D <port> -P <port> -l <user> -pwfile <file>
+// <user>@<host>", words joined by single blanks; a password on the command
+// line (-pw) is refused. The program word may be quoted
 // and may be a path; it is not looked at.
 std::variant<Invocation, UsageError> ParseCommandLine(std::string_view commandLine);
 

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -57,6 +58,23 @@ std::string ReadStandardInput()
     while (bytes.size() < 65536 && ReadFile(input, buffer, sizeof buffer, &read, nullptr) && read)
         bytes.append(buffer, read);
     return bytes;
+}
+
+// The first line of the -pwfile, as plink reads it; none when it cannot be
+// opened. A pipe that Corvane serves holds the password and a LF.
+std::optional<std::string> ReadPasswordFile(const std::string& path)
+{
+    const Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string line;
+    char c = 0;
+    DWORD read = 0;
+    while (line.size() < 4096 && ReadFile(file.Get(), &c, 1, &read, nullptr) && read == 1 && c != '\n')
+        line += c;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
 }
 
 void WriteError(std::string_view text)
@@ -114,6 +132,10 @@ int Play(const Scenario& scenario, const Invocation& invocation)
 int wmain()
 {
     CallRecord record;
+    // First: a tunnel that runs one instruction outside Corvane's job could
+    // outlive Corvane.
+    BOOL inJob = FALSE;
+    record.inJob = IsProcessInJob(GetCurrentProcess(), nullptr, &inJob) && inJob;
     record.processId = GetCurrentProcessId();
     record.commandLine = Utf8(GetCommandLineW());
     record.standardInput = ReadStandardInput();
@@ -126,9 +148,17 @@ int wmain()
         return 2;
     }
     const auto& invocation = std::get<Invocation>(parsed);
+    // plink reads the password file while it reads its arguments, before it connects.
+    record.password = ReadPasswordFile(invocation.passwordFile);
     const auto scenario = ChooseScenario(invocation.user);
     const auto serverKey = ServerKey(scenario.kind);
 
+    if (!record.password) {
+        record.hostKeyAnswer = "no-password";
+        AppendToLog(record);
+        WriteError("FATAL ERROR: unable to open password file\r\n");
+        return 1;
+    }
     record.cachedKey = ReadCachedHostKey(invocation.sshPort, invocation.host);
     const auto question = AskFor(record.cachedKey, serverKey);
     const auto answer = Answer(question, record.standardInput);

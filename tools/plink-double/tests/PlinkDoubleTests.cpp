@@ -14,7 +14,7 @@ namespace plink_double {
 namespace {
 
 constexpr std::string_view kCorvaneLine =
-    "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2";
+    "plink -ssh -D 1234 -P 4962 -l alice -pwfile \\\\.\\pipe\\pw alice@127.0.0.2";
 
 TEST(ParseCommandLine, TakesCorvanesLineApart)
 {
@@ -24,7 +24,7 @@ TEST(ParseCommandLine, TakesCorvanesLineApart)
     EXPECT_EQ(invocation.socksPort, 1234);
     EXPECT_EQ(invocation.sshPort, 4962);
     EXPECT_EQ(invocation.user, "alice");
-    EXPECT_EQ(invocation.password, "s3cret");
+    EXPECT_EQ(invocation.passwordFile, "\\\\.\\pipe\\pw");
     EXPECT_EQ(invocation.host, "127.0.0.2");
 }
 
@@ -41,20 +41,21 @@ TEST(ParseCommandLine, RefusesAnythingElse)
     const char* const refused[] = {
         "plink",
         "plink ",
-        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2 extra",
-        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret  alice@127.0.0.2",     // double blank
-        "plink -ssh -D 1234 -P 4962 -l  -pw s3cret @127.0.0.2",                // empty user
-        "plink -ssh -D 1234 -P 4962 -l alice -pw  alice@127.0.0.2",            // empty password
-        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret bob@127.0.0.2",        // other user
-        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret alice@",               // no host
-        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret 127.0.0.2",            // no user@
-        "plink -ssh -D 0 -P 4962 -l alice -pw s3cret alice@127.0.0.2",
-        "plink -ssh -D 1234 -P 65536 -l alice -pw s3cret alice@127.0.0.2",
-        "plink -ssh -D 12x4 -P 4962 -l alice -pw s3cret alice@127.0.0.2",
-        "plink -ssh -L 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2",
-        "plink -ssh -D 1234 -P 4962 -l al@ce -pw s3cret al@ce@127.0.0.2",
-        "plink -ssh -D 1234 -P 4962 -l \"alice\" -pw s3cret \"alice\"@127.0.0.2",
-        "plink\t-ssh -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2",
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2 extra",
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f  alice@127.0.0.2",     // double blank
+        "plink -ssh -D 1234 -P 4962 -l  -pwfile f @127.0.0.2",                // empty user
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile  alice@127.0.0.2",            // empty password file
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f bob@127.0.0.2",        // other user
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@",               // no host
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f 127.0.0.2",            // no user@
+        "plink -ssh -D 0 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -D 1234 -P 65536 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -D 12x4 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -L 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -D 1234 -P 4962 -l al@ce -pwfile f al@ce@127.0.0.2",
+        "plink -ssh -D 1234 -P 4962 -l \"alice\" -pwfile f \"alice\"@127.0.0.2",
+        "plink\t-ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2",  // a password on the command line
     };
     for (const auto* line : refused) {
         const auto parsed = ParseCommandLine(line);
@@ -66,7 +67,7 @@ TEST(ParseCommandLine, RefusesAnythingElse)
 TEST(ParseCommandLine, AcceptsEveryUserNameCharacter)
 {
     const auto parsed = ParseCommandLine(
-        "plink -ssh -D 1234 -P 4962 -l aZ09-_^| -pw p aZ09-_^|@127.0.0.2");
+        "plink -ssh -D 1234 -P 4962 -l aZ09-_^| -pwfile p aZ09-_^|@127.0.0.2");
     ASSERT_TRUE(std::holds_alternative<Invocation>(parsed));
     EXPECT_EQ(std::get<Invocation>(parsed).user, "aZ09-_^|");
 }
@@ -145,17 +146,17 @@ TEST(HostKey, QuestionsCarryTheMarkerThatCorvaneLooksFor)
 
 TEST(CallRecord, OneTabSeparatedLine)
 {
-    const CallRecord record{42, "plink -pw 100%\tx", std::string("\r\n\0\xff", 4),
-                            std::string("0x25,0xab"), "cached"};
-    EXPECT_EQ(FormatRecord(record),
-              "pid=42\tcmdline=plink -pw 100%25%09x\tstdin=0d0a00ff\thostkey=0x25,0xab\tanswer=cached\n");
+    const CallRecord record{42, "plink -pwfile 100%\tx", std::string("\r\n\0\xff", 4),
+                            std::string("0x25,0xab"), "cached", std::string("s3\tcret"), true};
+    EXPECT_EQ(FormatRecord(record), "pid=42\tcmdline=plink -pwfile 100%25%09x\tstdin=0d0a00ff\thostkey=0x25,0xab"
+                                    "\tanswer=cached\tpassword=s3%09cret\tinjob=1\n");
 }
 
 TEST(CallRecord, MissingKeyAndEmptyInput)
 {
-    const CallRecord record{7, "Z:\\tmp\\plink.exe", "", std::nullopt, "abandoned"};
-    EXPECT_EQ(FormatRecord(record),
-              "pid=7\tcmdline=Z:\\tmp\\plink.exe\tstdin=\thostkey=<none>\tanswer=abandoned\n");
+    const CallRecord record{7, "Z:\\tmp\\plink.exe", "", std::nullopt, "abandoned", std::nullopt, false};
+    EXPECT_EQ(FormatRecord(record), "pid=7\tcmdline=Z:\\tmp\\plink.exe\tstdin=\thostkey=<none>\tanswer=abandoned"
+                                    "\tpassword=<none>\tinjob=0\n");
 }
 
 // Feeds bytes one at a time, as the slowest client would send them.
