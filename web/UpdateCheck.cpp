@@ -13,9 +13,17 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kTimeoutMs = 5000;
 constexpr size_t kChunkBytes = 1024;
@@ -50,11 +58,8 @@ void AppendAnsi(const char* bytes, DWORD count, std::wstring& text)
     ::MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(count), text.data() + start, length);
 }
 
-}  // namespace
-
-bool DownloadPageText(const std::wstring& url, std::wstring& text, const PageLimits& limits)
+bool DownloadWithin(const std::wstring& url, std::wstring& text, const PageLimits& limits, Clock::time_point deadline)
 {
-    const ULONGLONG deadline = ::GetTickCount64() + limits.deadlineMs;
     const DWORD timeout = std::min<DWORD>(kTimeoutMs, limits.deadlineMs);
 
     wchar_t host[256] = {}, path[2048] = {};
@@ -107,7 +112,7 @@ bool DownloadPageText(const std::wstring& url, std::wstring& text, const PageLim
     // then hold it past the deadline; the receive time-out bounds each wait.
     char chunk[kChunkBytes];
     for (size_t want; (want = NextPageRead(transfer, limits.maxBytes, kChunkBytes)) != 0;) {
-        if (::GetTickCount64() >= deadline)
+        if (Clock::now() >= deadline)
             return false;
         DWORD available = 0;
         if (!::InternetQueryDataAvailable(request.Get(), &available, 0, 0))
@@ -121,6 +126,49 @@ bool DownloadPageText(const std::wstring& url, std::wstring& text, const PageLim
         AppendAnsi(chunk, read, text);
     }
     return PageCameWhole(transfer, limits.maxBytes);
+}
+
+// What the download thread hands back. Shared, since a thread that the
+// deadline left behind still finishes into it.
+struct DownloadOutcome {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool whole = false;
+    std::wstring text;
+};
+
+}  // namespace
+
+bool DownloadPageText(const std::wstring& url, std::wstring& text, const PageLimits& limits)
+{
+    // The download runs on a thread of its own so that the caller waits no
+    // longer than the deadline whatever WinINet does: a server that trickles
+    // its headers holds HttpSendRequestW however the time-outs are set, and
+    // under Wine closing the handles from another thread does not end the
+    // call. A thread left behind ends when the server stops or a receive
+    // times out; it holds only its own handles and the shared outcome.
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limits.deadlineMs);
+    auto outcome = std::make_shared<DownloadOutcome>();
+    try {
+        std::thread([outcome, url, limits, deadline] {
+            std::wstring page;
+            const bool whole = DownloadWithin(url, page, limits, deadline);
+            const std::lock_guard lock(outcome->mutex);
+            outcome->whole = whole;
+            outcome->text = std::move(page);
+            outcome->done = true;
+            outcome->finished.notify_one();
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;  // no thread to be had: no page either
+    }
+
+    std::unique_lock lock(outcome->mutex);
+    if (!outcome->finished.wait_until(lock, deadline, [&] { return outcome->done; }))
+        return false;
+    text += outcome->text;
+    return outcome->whole;
 }
 
 bool CheckForUpdates(CWnd* owner, const PageLimits& limits)

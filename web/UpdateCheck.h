@@ -14,7 +14,8 @@ bool CheckForUpdates(CWnd* owner, const PageLimits& limits = {});
 
 // Downloads an http page as text, each read of at most 1024 bytes converted
 // from the ANSI code page on its own. Connecting, each send and each receive
-// are bounded by 5000 ms (or the deadline, when shorter), the whole download by
-// the deadline, the page by the cap. True only for a whole page with status
-// 200 (see PageCameWhole); otherwise the text may be partial.
+// are bounded by 5000 ms (or the deadline, when shorter), the page by the cap,
+// and the caller's wait by the deadline: the download runs on a thread of its
+// own. True only for a whole page with status 200 (see PageCameWhole);
+// otherwise the text may be partial.
 bool DownloadPageText(const std::wstring& url, std::wstring& text, const PageLimits& limits = {});

@@ -108,8 +108,8 @@ TEST_P(UpdatePageTest, OffersThePageOnlyWhenItCameWholeWithTheMarker)
 
     const ULONGLONG start = ::GetTickCount64();
     const bool opened = CheckForUpdates(&owner, {.deadlineMs = GetParam().deadlineMs});
-    // The page's end, the cap or the trickle row's short deadline ends every
-    // row: the trickle goes on for 10 s and the endless reply for ever.
+    // The page's end, the cap or the trickle rows' short deadline ends every
+    // row: a trickle goes on for 10 s and the endless reply for ever.
     EXPECT_LT(::GetTickCount64() - start, 3000u);
 
     EXPECT_EQ(server.Requests(), 1);
@@ -143,6 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "HTTP/1.0 200 OK\r\nContent-Length: 4096\r\nConnection: close\r\n\r\n<html>UPDATE=True", false},
         PageCase{"TrickleAfterTheMarker", kHeadWithoutLength + "<html>UPDATE=True", false,
                  LoopbackHttpServer::Mode::Trickle, 1500},
+        PageCase{"TrickledHeaders", "HTTP/1.0 200 OK\r\nX-Slow: ", false, LoopbackHttpServer::Mode::Trickle, 1500},
         PageCase{"EndlessAfterTheMarker", kHeadWithoutLength + "<html>UPDATE=True", false,
                  LoopbackHttpServer::Mode::Endless}),
     [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
