@@ -1,3 +1,4 @@
+#include "web/PageDownload.h"
 #include "web/UpdateSchedule.h"
 #include "web/WebAddresses.h"
 
@@ -82,6 +83,49 @@ TEST(UpdateMarkerTest, IsAnExactCaseSensitiveSubstring)
     EXPECT_FALSE(PageHasUpdateMarker(L"UPDATE = True"));
     EXPECT_FALSE(PageHasUpdateMarker(L""));
 }
+
+struct TransferCase {
+    const char* name;
+    PageTransfer transfer;
+    size_t nextRead;  // with a 64 KiB cap and 1024-byte reads
+    bool whole;
+};
+
+void PrintTo(const TransferCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PageTransferTest : public ::testing::TestWithParam<TransferCase> {};
+
+TEST_P(PageTransferTest, ReadsOnUntilThePageIsWholeOrOverTheBounds)
+{
+    EXPECT_EQ(NextPageRead(GetParam().transfer, 65536, 1024), GetParam().nextRead);
+    EXPECT_EQ(PageCameWhole(GetParam().transfer, 65536), GetParam().whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfers, PageTransferTest,
+    ::testing::Values(
+        TransferCase{"NothingReadYet", {.status = 200}, 1024, false},
+        TransferCase{"NoLengthReadingOn", {.status = 200, .received = 500}, 1024, false},
+        TransferCase{"NoLengthEnded", {.status = 200, .received = 500, .ended = true}, 0, true},
+        TransferCase{"NoLengthNearTheCapAsksOnePastIt", {.status = 200, .received = 65000}, 537, false},
+        TransferCase{"NoLengthAtTheCapLooksForTheEnd", {.status = 200, .received = 65536}, 1, false},
+        TransferCase{"NoLengthEndedAtTheCap", {.status = 200, .received = 65536, .ended = true}, 0, true},
+        TransferCase{"NoLengthOverTheCap", {.status = 200, .received = 65537}, 0, false},
+        TransferCase{"LengthPartway", {.status = 200, .declaredLength = 3000, .received = 2500}, 500, false},
+        // Whole without waiting for the server to close.
+        TransferCase{"LengthArrived", {.status = 200, .declaredLength = 3000, .received = 3000}, 0, true},
+        TransferCase{"CutShortOfTheLength", {.status = 200, .declaredLength = 4096, .received = 17, .ended = true}, 0,
+                     false},
+        TransferCase{"EmptyWithLengthZero", {.status = 200, .declaredLength = 0}, 0, true},
+        TransferCase{"LengthOfTheCap", {.status = 200, .declaredLength = 65536, .received = 65536}, 0, true},
+        TransferCase{"LengthOverTheCapIsNotRead", {.status = 200, .declaredLength = 65537}, 0, false},
+        TransferCase{"NotFound", {.status = 404, .declaredLength = 10}, 0, false},
+        TransferCase{"NotFoundEvenWhenWhole", {.status = 404, .declaredLength = 10, .received = 10}, 0, false},
+        TransferCase{"PartialContent", {.status = 206, .received = 10, .ended = true}, 0, false}),
+    [](const ::testing::TestParamInfo<TransferCase>& info) { return std::string(info.param.name); });
 
 TEST(WebAddressesTest, PagesOfTheServiceSite)
 {

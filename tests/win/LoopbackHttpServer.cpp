@@ -25,7 +25,7 @@ LoopbackHttpServer::LoopbackHttpServer(unsigned short port, Mode mode, std::stri
 
 LoopbackHttpServer::~LoopbackHttpServer()
 {
-    m_stopping = true;
+    ::SetEvent(m_stop.Get());
     if (m_listener != INVALID_SOCKET)
         ::closesocket(m_listener);  // ends the blocking accept
     if (m_thread.joinable())
@@ -43,7 +43,7 @@ std::string LoopbackHttpServer::Response(const std::string& status, const std::s
 
 void LoopbackHttpServer::Serve()
 {
-    while (!m_stopping) {
+    while (!Stopping()) {
         SOCKET client = ::accept(m_listener, nullptr, nullptr);
         if (client == INVALID_SOCKET)
             return;
@@ -68,7 +68,26 @@ void LoopbackHttpServer::Serve()
                 break;
             sent += static_cast<size_t>(put);
         }
+        SendTail(client);
         ::shutdown(client, SD_SEND);
         ::closesocket(client);
+    }
+}
+
+void LoopbackHttpServer::SendTail(SOCKET client)
+{
+    // A client that stops reading fails the send after a second, so the
+    // server can always be stopped.
+    const DWORD sendTimeoutMs = 1000;
+    ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeoutMs),
+                 sizeof(sendTimeoutMs));
+    if (m_mode == Mode::Trickle) {
+        for (int i = 0; i < 100 && !Stopping(100); ++i)
+            if (::send(client, "x", 1, 0) != 1)
+                return;
+    } else if (m_mode == Mode::Endless) {
+        const std::string filler(1024, 'x');
+        while (!Stopping() && ::send(client, filler.data(), static_cast<int>(filler.size()), 0) > 0) {
+        }
     }
 }

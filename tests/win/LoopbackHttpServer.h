@@ -1,8 +1,11 @@
 // A scripted HTTP server on 127.0.0.1 for the update check's tests: it answers
-// every request with the same bytes, or accepts and never answers.
+// every request with the same bytes, or accepts and never answers, or sends the
+// same bytes and then a byte every 100 ms (for 10 s) or filler without end.
 #pragma once
 
 #include <winsock2.h>
+
+#include "framework/Handles.h"
 
 #include <atomic>
 #include <string>
@@ -11,7 +14,7 @@
 
 class LoopbackHttpServer {
 public:
-    enum class Mode { Answer, Stall };
+    enum class Mode { Answer, Stall, Trickle, Endless };
 
     LoopbackHttpServer(unsigned short port, Mode mode, std::string response = {});
     ~LoopbackHttpServer();
@@ -26,11 +29,13 @@ public:
 
 private:
     void Serve();
+    void SendTail(SOCKET client);
+    bool Stopping(DWORD waitMs = 0) const { return ::WaitForSingleObject(m_stop.Get(), waitMs) == WAIT_OBJECT_0; }
 
     Mode m_mode;
     std::string m_response;
     SOCKET m_listener = INVALID_SOCKET;
-    std::atomic<bool> m_stopping{false};
+    UniqueHandle m_stop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<int> m_requests{0};
     std::vector<SOCKET> m_held;
     std::thread m_thread;

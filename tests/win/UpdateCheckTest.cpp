@@ -83,7 +83,12 @@ struct PageCase {
     const char* name;
     std::string response;
     bool found;
+    LoopbackHttpServer::Mode mode = LoopbackHttpServer::Mode::Answer;
+    uint32_t deadlineMs = 15000;  // the product's
 };
+
+// Without a Content-Length: the body ends when the server closes.
+const std::string kHeadWithoutLength = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n";
 
 // Test names and failure messages show the case by its name.
 void PrintTo(const PageCase& c, std::ostream* out)
@@ -93,15 +98,19 @@ void PrintTo(const PageCase& c, std::ostream* out)
 
 class UpdatePageTest : public UpdateCheckTest, public testing::WithParamInterface<PageCase> {};
 
-TEST_P(UpdatePageTest, OffersThePageOnlyWhenTheMarkerIsThere)
+TEST_P(UpdatePageTest, OffersThePageOnlyWhenItCameWholeWithTheMarker)
 {
     StoreLastAsk(31 * kDay);
-    LoopbackHttpServer server(ProfileWebPort(), LoopbackHttpServer::Mode::Answer, GetParam().response);
+    LoopbackHttpServer server(ProfileWebPort(), GetParam().mode, GetParam().response);
     ASSERT_TRUE(server.Listening());
     UrlRecorder urls;
     MessageBoxScript boxes({IDYES, IDYES});
 
-    const bool opened = CheckForUpdates(&owner);
+    const ULONGLONG start = ::GetTickCount64();
+    const bool opened = CheckForUpdates(&owner, {.deadlineMs = GetParam().deadlineMs});
+    // The page's end, the cap or the trickle rows' short deadline ends every
+    // row: a trickle goes on for 10 s and the endless reply for ever.
+    EXPECT_LT(::GetTickCount64() - start, 3000u);
 
     EXPECT_EQ(server.Requests(), 1);
     EXPECT_TRUE(HasValue(settings::kLastUpdateCheck));
@@ -127,8 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                  LoopbackHttpServer::Response("200 OK", std::string(1019, 'x') + "UPDATE=True" + std::string(50, 'y')),
                  true},
         PageCase{"LowerCaseOnly", LoopbackHttpServer::Response("200 OK", "update=true"), false},
-        PageCase{"NotFoundPage", LoopbackHttpServer::Response("404 Not Found", "<h1>Not Found</h1>"), false},
-        PageCase{"EmptyPage", LoopbackHttpServer::Response("200 OK", ""), false}),
+        PageCase{"NotFoundPage", LoopbackHttpServer::Response("404 Not Found", "<h1>Not Found</h1>UPDATE=True"), false},
+        PageCase{"EmptyPage", LoopbackHttpServer::Response("200 OK", ""), false},
+        PageCase{"MarkerWithoutALength", kHeadWithoutLength + "<html>UPDATE=True</html>", true},
+        PageCase{"CutAfterTheMarker",
+                 "HTTP/1.0 200 OK\r\nContent-Length: 4096\r\nConnection: close\r\n\r\n<html>UPDATE=True", false},
+        PageCase{"TrickleAfterTheMarker", kHeadWithoutLength + "<html>UPDATE=True", false,
+                 LoopbackHttpServer::Mode::Trickle, 1500},
+        PageCase{"TrickledHeaders", "HTTP/1.0 200 OK\r\nX-Slow: ", false, LoopbackHttpServer::Mode::Trickle, 1500},
+        PageCase{"EndlessAfterTheMarker", kHeadWithoutLength + "<html>UPDATE=True", false,
+                 LoopbackHttpServer::Mode::Endless}),
     [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
 
 TEST_F(UpdateCheckTest, AClosedPortEndsInNoUpdates)
