@@ -25,9 +25,10 @@ bench=$build/tunnelbench
 mkdir -p "$bench"
 cp "$build/bin/tunnel_bench.exe" "$build/putty/plink.exe" "$bench/"
 
-export CORVANE_DEMO_RUN_DIR=$(mktemp -d)
-export CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
-export CORVANE_DEMO_PASSWORD=$("$demo" new-password)
+CORVANE_DEMO_RUN_DIR=$(mktemp -d)
+CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
+CORVANE_DEMO_PASSWORD=$("$demo" new-password)
+export CORVANE_DEMO_RUN_DIR CORVANE_DEMO_USER CORVANE_DEMO_PASSWORD
 xvfb=
 cleanup() {
   "$demo" stop >/dev/null 2>&1 || true

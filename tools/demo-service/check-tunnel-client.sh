@@ -19,9 +19,10 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 pinned_host=127.0.0.2
 other_host=127.0.0.14
 key=$(sed -n 's/^set(CORVANE_HOST_KEY "\(.*\)")$/\1/p' "$here/../../cmake/profiles/demo.cmake")
-export CORVANE_DEMO_RUN_DIR=${CORVANE_DEMO_RUN_DIR:-$(mktemp -d)}
-export CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
-export CORVANE_DEMO_PASSWORD=${CORVANE_DEMO_PASSWORD:-$("$here/demo-service.sh" new-password)}
+[ -n "${CORVANE_DEMO_RUN_DIR:-}" ] || CORVANE_DEMO_RUN_DIR=$(mktemp -d)
+[ -n "${CORVANE_DEMO_PASSWORD:-}" ] || CORVANE_DEMO_PASSWORD=$("$here/demo-service.sh" new-password)
+CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
+export CORVANE_DEMO_RUN_DIR CORVANE_DEMO_USER CORVANE_DEMO_PASSWORD
 run_dir=$CORVANE_DEMO_RUN_DIR
 password=$CORVANE_DEMO_PASSWORD
 if [ "$mode" = real ]; then

@@ -78,7 +78,7 @@ ssh_w() {
 }
 
 running() {
-  local out log=$scratch/system-sshd.log i
+  local out log=$scratch/system-sshd.log
   check "the system has no account $user" eval '! getent passwd "$user" >/dev/null && ! getent shadow "$user" >/dev/null'
   check "su to $user fails" eval '! su -s /bin/true "$user" 2>/dev/null'
   out=$(ssh_w 4962 127.0.0.1:8462 || true)
@@ -92,7 +92,7 @@ running() {
   /usr/sbin/sshd -D -f /etc/ssh/sshd_config -E "$log" -o Port="$system_port" \
     -o ListenAddress=127.0.0.2 -o PidFile=none -o PasswordAuthentication=yes &
   extra_pid=$!
-  for i in $(seq 100); do
+  for _ in $(seq 100); do
     (exec 3<>"/dev/tcp/127.0.0.2/$system_port") 2>/dev/null && break
     sleep 0.1
   done

@@ -26,10 +26,11 @@ mkdir -p "$chain"
 cp "$build/bin/chain_tests.exe" "$build/bin/gui_chain_tests.exe" "$build/bin/Corvane.exe" \
    "$build/bin/sleeper.exe" "$build/putty/plink.exe" "$chain/"
 
-export CORVANE_DEMO_RUN_DIR=$(mktemp -d)
-export CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
-export CORVANE_DEMO_PASSWORD=$("$demo" new-password)
-export CORVANE_CHAIN_CONTROL=$(mktemp -d)
+CORVANE_DEMO_RUN_DIR=$(mktemp -d)
+CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
+CORVANE_DEMO_PASSWORD=$("$demo" new-password)
+CORVANE_CHAIN_CONTROL=$(mktemp -d)
+export CORVANE_DEMO_RUN_DIR CORVANE_DEMO_USER CORVANE_DEMO_PASSWORD CORVANE_CHAIN_CONTROL
 watcher=
 cleanup() {
   [ -n "$watcher" ] && kill "$watcher" 2>/dev/null
