@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -29,12 +30,23 @@
 
 namespace {
 
-constexpr const wchar_t* kDemoUser = L"corvane-demo";
-constexpr const wchar_t* kDemoPassword = L"demo-pass";
 constexpr const char* kDestinationMarker = "CORVANE-SOCKS-DESTINATION";
 constexpr DWORD kConnectTimeoutMs = 30000;
 constexpr DWORD kPortReleaseTimeoutMs = 10000;
 constexpr DWORD kNoticeGraceMs = 1000;
+
+// The demo account of this run: run-tunnel-bench.sh passes its name and its
+// password (new on every run) in CORVANE_DEMO_USER and CORVANE_DEMO_PASSWORD.
+std::wstring DemoAccount(const wchar_t* variable)
+{
+    wchar_t value[128] = {};
+    const DWORD length = ::GetEnvironmentVariableW(variable, value, 128);
+    if (length == 0 || length >= 128) {
+        std::fprintf(stderr, "tunnel_bench: %ls is not set; bench/run-tunnel-bench.sh sets it\n", variable);
+        std::exit(2);
+    }
+    return value;
+}
 
 // Reports why a measurement has no value; the value that says so.
 double Failure(const char* what)
@@ -94,16 +106,17 @@ public:
     TunnelBench() : m_dialog(m_app)
     {
         // Typed as the user types them, which enables the Connect button.
-        m_dialog->m_editUsername.SetWindowText(kDemoUser);
-        m_dialog->m_editPassword.SetWindowText(kDemoPassword);
-        m_dialog->m_strUsername = kDemoUser;
-        m_dialog->m_strPassword = kDemoPassword;
+        const std::wstring user = DemoAccount(L"CORVANE_DEMO_USER");
+        const std::wstring password = DemoAccount(L"CORVANE_DEMO_PASSWORD");
+        m_dialog->m_editUsername.SetWindowText(user);
+        m_dialog->m_editPassword.SetWindowText(password);
+        m_dialog->m_strUsername = user;
+        m_dialog->m_strPassword = password;
         // The direct start reads the password from a file, as Corvane's plink
         // reads it from its pipe.
         const std::filesystem::path passwordFile = m_folder.Path() / L"direct.pw";
-        const std::wstring password = kDemoPassword;
         std::ofstream(passwordFile, std::ios::binary) << std::string(password.begin(), password.end()) << '\n';
-        m_commandLine = TunnelCommandLine(kDemoUser, passwordFile.wstring(), m_dialog->GetServerHost());
+        m_commandLine = TunnelCommandLine(user, passwordFile.wstring(), m_dialog->GetServerHost());
         // A message box would wait for a click that never comes.
         seams::messageBox = [this](const MessageBoxRequest& request) {
             m_unexpected = true;

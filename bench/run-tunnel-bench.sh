@@ -4,7 +4,9 @@
 # service, runs the benchmark under Wine and stops everything it started, on
 # every way out. Prints the benchmark's "name<TAB>value<TAB>note" lines.
 #   bench/run-tunnel-bench.sh WINDOWS_BUILD_DIR [runs [idle seconds]]
-# Needs root (the demo service makes its account) and ports 1234, 4962 and
+# Needs root (the demo service runs its SSH servers in namespaces of their
+# own); the demo account gets a new random password per run, which
+# tunnel_bench.exe reads from the environment. Needs ports 1234, 4962 and
 # 8462 free; while another run holds them it waits, at most 10 minutes. Uses
 # $DISPLAY, or an Xvfb of its own when there is none.
 set -euo pipefail
@@ -23,7 +25,10 @@ bench=$build/tunnelbench
 mkdir -p "$bench"
 cp "$build/bin/tunnel_bench.exe" "$build/putty/plink.exe" "$bench/"
 
-export CORVANE_DEMO_RUN_DIR=/tmp/corvane-tunnel-bench-$$
+CORVANE_DEMO_RUN_DIR=$(mktemp -d)
+CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
+CORVANE_DEMO_PASSWORD=$("$demo" new-password)
+export CORVANE_DEMO_RUN_DIR CORVANE_DEMO_USER CORVANE_DEMO_PASSWORD
 xvfb=
 cleanup() {
   "$demo" stop >/dev/null 2>&1 || true

@@ -30,12 +30,14 @@ cp "$exe" "$build/putty/plink.exe" "$build/putty/LICENCE" "$demo/"
 log "starting the demo service (loopback only)"
 demo_stop() { as_root "$demo_service" stop >/dev/null 2>&1 || true; }
 trap demo_stop EXIT
-as_root env CORVANE_DEMO_USER=corvane-demo CORVANE_DEMO_PASSWORD=demo-pass "$demo_service" start
-cat >&2 <<'EOF'
+# The account exists only inside the demo SSH servers, with a new random
+# password on every start; start prints both.
+account=$(as_root "$demo_service" start)
+cat >&2 <<EOF
 
-  Demo account for Corvane:
-    Username: corvane-demo
-    Password: demo-pass
+  Demo account for Corvane (a new password on every run; it works only with the
+  demo service while this run lasts):
+$(sed 's/^/    /' <<<"$account")
   Type them in, press Connect: the SOCKS proxy then answers on localhost:1234.
 
 EOF

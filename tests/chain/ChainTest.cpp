@@ -18,8 +18,21 @@ namespace {
 using testing::EndsWith;
 using testing::HasSubstr;
 
-constexpr const wchar_t* kDemoUser = L"corvane-demo";
-constexpr const wchar_t* kDemoPassword = L"demo-pass";
+// The demo account of this run: run-chain-tests.sh passes its name and its
+// password (new on every run) in CORVANE_DEMO_USER and CORVANE_DEMO_PASSWORD.
+std::wstring DemoAccount(const wchar_t* variable)
+{
+    wchar_t value[128] = {};
+    const DWORD length = ::GetEnvironmentVariableW(variable, value, 128);
+    if (length == 0 || length >= 128) {
+        ADD_FAILURE() << std::string(variable, variable + wcslen(variable))
+                      << " is not set; tools/testbench/run-chain-tests.sh sets it";
+        return {};
+    }
+    return value;
+}
+std::wstring DemoUser() { return DemoAccount(L"CORVANE_DEMO_USER"); }
+std::wstring DemoPassword() { return DemoAccount(L"CORVANE_DEMO_PASSWORD"); }
 constexpr const char* kDestinationMarker = "CORVANE-SOCKS-DESTINATION";
 
 std::string Narrow(const std::wstring& text)
@@ -67,11 +80,11 @@ protected:
 
     // Connects as the user would: credentials typed, Connect pressed. The
     // test drives the monitor's ticks itself.
-    bool Connect(const std::wstring& password = kDemoPassword)
+    bool Connect(const std::wstring& password = DemoPassword())
     {
         if (!dialog)
             OpenMainDialog();
-        Dlg().m_strUsername = kDemoUser;
+        Dlg().m_strUsername = DemoUser();
         Dlg().m_strPassword = password;
         Dlg().OnConnect();
         ::KillTimer(Dlg().GetSafeHwnd(), IDT_TUNNEL_MONITOR);

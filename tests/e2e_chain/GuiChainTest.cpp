@@ -25,8 +25,21 @@ namespace {
 using namespace std::chrono_literals;
 using namespace driver;
 
-constexpr const wchar_t* kDemoUser = L"corvane-demo";
-constexpr const wchar_t* kDemoPassword = L"demo-pass";
+// The demo account of this run: run-chain-tests.sh passes its name and its
+// password (new on every run) in CORVANE_DEMO_USER and CORVANE_DEMO_PASSWORD.
+std::wstring DemoAccount(const wchar_t* variable)
+{
+    wchar_t value[128] = {};
+    const DWORD length = ::GetEnvironmentVariableW(variable, value, 128);
+    if (length == 0 || length >= 128) {
+        ADD_FAILURE() << std::string(variable, variable + wcslen(variable))
+                      << " is not set; tools/testbench/run-chain-tests.sh sets it";
+        return {};
+    }
+    return value;
+}
+std::wstring DemoUser() { return DemoAccount(L"CORVANE_DEMO_USER"); }
+std::wstring DemoPassword() { return DemoAccount(L"CORVANE_DEMO_PASSWORD"); }
 constexpr const char* kDestinationMarker = "CORVANE-SOCKS-DESTINATION";
 constexpr unsigned short kDemoSshPort = 4962;
 // Row 10 ("Canada Static IP 3") and row 0 ("Rotating United States") of the demo profile.
@@ -117,7 +130,8 @@ std::string DemoSshLog()
 // ("Accepted password for corvane-demo from 127.0.0.1 port 50412 ssh2").
 bool LoggedInFromPort(const std::string& log, unsigned short port)
 {
-    const std::string login = "Accepted password for corvane-demo from ";
+    const std::wstring user = DemoUser();
+    const std::string login = "Accepted password for " + std::string(user.begin(), user.end()) + " from ";
     const std::string from = " port " + std::to_string(port) + " ";
     for (size_t at = log.find(login); at != std::string::npos; at = log.find(login, at + 1)) {
         const std::string line = log.substr(at, log.find('\n', at) - at);
@@ -207,8 +221,8 @@ TEST_F(GuiChainTest, ConnectSwitchAndExitThroughTheWindows)
     Screenshot(L"01-started");
 
     // Credentials, then "Static Canada" / "Canada Static IP 3".
-    SetEditText(main, kControlUsername, kDemoUser);
-    SetEditText(main, kControlPassword, kDemoPassword);
+    SetEditText(main, kControlUsername, DemoUser());
+    SetEditText(main, kControlPassword, DemoPassword());
     ASSERT_TRUE(WaitUntil([&] { return IsEnabled(Control(main, kControlConnect)); }, kDialogTimeout));
     const int staticCanada = IndexOfItem(main, kControlLocation, L"Static Canada");
     ASSERT_GE(staticCanada, 0);

@@ -4,7 +4,9 @@
 #   check-tunnel-client.sh real|double PLINK_EXE
 # Runs in $WINEPREFIX (an existing prefix), starts the demo service with a
 # server of another host key on 127.0.0.14 and stops it again. Prints each check
-# and the time from the client's start to its first SOCKS success.
+# and the time from the client's start to its first SOCKS success. The demo
+# account is CORVANE_DEMO_USER / CORVANE_DEMO_PASSWORD when set, else
+# corvane-demo with a new random password.
 set -euo pipefail
 
 [ $# -eq 2 ] && [[ $1 == real || $1 == double ]] || {
@@ -14,13 +16,17 @@ mode=$1
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-run_dir=${CORVANE_DEMO_RUN_DIR:-/tmp/corvane-demo-service}
 pinned_host=127.0.0.2
 other_host=127.0.0.14
 key=$(sed -n 's/^set(CORVANE_HOST_KEY "\(.*\)")$/\1/p' "$here/../../cmake/profiles/demo.cmake")
-password=${CORVANE_DEMO_PASSWORD:-demo-pass}
+[ -n "${CORVANE_DEMO_RUN_DIR:-}" ] || CORVANE_DEMO_RUN_DIR=$(mktemp -d)
+[ -n "${CORVANE_DEMO_PASSWORD:-}" ] || CORVANE_DEMO_PASSWORD=$("$here/demo-service.sh" new-password)
+CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
+export CORVANE_DEMO_RUN_DIR CORVANE_DEMO_USER CORVANE_DEMO_PASSWORD
+run_dir=$CORVANE_DEMO_RUN_DIR
+password=$CORVANE_DEMO_PASSWORD
 if [ "$mode" = real ]; then
-  up_user=${CORVANE_DEMO_USER:-corvane-demo}; deny_user=$up_user; deny_password=wrong-pass
+  up_user=$CORVANE_DEMO_USER; deny_user=$up_user; deny_password=wrong-pass
   other_user=$up_user; other_target=$other_host
 else
   # The double's scenarios are named by the user name; its "otherkey" server
@@ -35,9 +41,10 @@ cleanup() {
   if [ -n "$client_pid" ]; then kill "$client_pid" 2>/dev/null || true; wait "$client_pid" 2>/dev/null || true; fi
   "$here/demo-service.sh" stop
   rm -rf "$work"
+  rmdir "$run_dir" 2>/dev/null || true  # when start refused to begin
 }
 trap cleanup EXIT
-"$here/demo-service.sh" start --other-key "$other_host"
+"$here/demo-service.sh" start --other-key "$other_host" >/dev/null
 
 passed=0 failed=0
 check() { # check NAME COMMAND...
@@ -46,7 +53,13 @@ check() { # check NAME COMMAND...
 seed() {
   wine reg add 'HKCU\Software\SimonTatham\PuTTY\SshHostKeys' /v "rsa2@4962:$1" /t REG_SZ /d "$key" /f >/dev/null
 }
-plink_args() { echo "-ssh -D 1234 -P 4962 -l $1 -pw $2 $1@$3"; }
+# As Corvane gives it: the password in a file (-pwfile), never on the command line.
+plink_args() {
+  local file
+  file=$(mktemp "$work/password.XXXXXX")
+  printf '%s\n' "$2" >"$file"
+  echo "-ssh -D 1234 -P 4962 -l $1 -pwfile $(winepath -w "$file" 2>/dev/null) $1@$3"
+}
 now_ms() { date +%s%3N; }
 socks_get() {
   curl -s --max-time 2 --socks5-hostname 127.0.0.1:1234 "http://127.0.0.1:8462/$1"

@@ -25,6 +25,15 @@ install_packages() {
   log "installing ${missing[*]}"
   as_root apt-get update -qq
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  # openssh-server is here for the demo's own private servers. On a systemd
+  # machine its installation enables and starts the system's SSH server, which
+  # was not running before (the package was not installed): stop it and keep
+  # it off. /run/systemd/system exists only when systemd is the init.
+  if [[ " ${missing[*]} " == *" openssh-server "* ]] && [ -d /run/systemd/system ]; then
+    log "stopping and disabling the system SSH server that installing openssh-server started"
+    as_root systemctl disable --now ssh.service ssh.socket >/dev/null 2>&1 ||
+      log "warning: could not stop and disable ssh.service/ssh.socket; do it by hand"
+  fi
 }
 
 cmake_flags() { if [ -n "${CI:-}" ]; then echo "-DCORVANE_WERROR=ON"; fi; }

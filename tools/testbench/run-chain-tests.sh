@@ -9,6 +9,10 @@
 #   run-chain-tests.sh WINDOWS_BUILD_DIR [gtest arguments for chain_tests]
 # The test asks for actions on the servers by writing <action>.request into
 # $CORVANE_CHAIN_CONTROL; this script carries them out and removes the file.
+# The test programs read the demo account from CORVANE_DEMO_USER and
+# CORVANE_DEMO_PASSWORD (a new random password per run). Around the tests
+# check-demo-service.sh checks that the account exists for the demo servers
+# only and that stop leaves nothing behind.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 shift
@@ -22,8 +26,11 @@ mkdir -p "$chain"
 cp "$build/bin/chain_tests.exe" "$build/bin/gui_chain_tests.exe" "$build/bin/Corvane.exe" \
    "$build/bin/sleeper.exe" "$build/putty/plink.exe" "$chain/"
 
-export CORVANE_DEMO_RUN_DIR=/tmp/corvane-chain-$$
-export CORVANE_CHAIN_CONTROL=$(mktemp -d)
+CORVANE_DEMO_RUN_DIR=$(mktemp -d)
+CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
+CORVANE_DEMO_PASSWORD=$("$demo" new-password)
+CORVANE_CHAIN_CONTROL=$(mktemp -d)
+export CORVANE_DEMO_RUN_DIR CORVANE_DEMO_USER CORVANE_DEMO_PASSWORD CORVANE_CHAIN_CONTROL
 watcher=
 cleanup() {
   [ -n "$watcher" ] && kill "$watcher" 2>/dev/null
@@ -42,7 +49,10 @@ stop_ssh() {
   done
 }
 
+status=0
+"$here/check-demo-service.sh" refusals || status=1
 start_service
+"$here/check-demo-service.sh" running || status=1
 (
   while sleep 0.1; do
     for request in "$CORVANE_CHAIN_CONTROL"/*.request; do
@@ -58,7 +68,8 @@ start_service
 ) &
 watcher=$!
 
-status=0
 "$here/wine-exec" "$chain/chain_tests.exe" "$@" || status=$?
 "$here/wine-exec" "$chain/gui_chain_tests.exe" || status=$?
+kill "$watcher" 2>/dev/null; wait "$watcher" 2>/dev/null || true; watcher=
+"$here/check-demo-service.sh" stop || status=1
 exit "$status"
