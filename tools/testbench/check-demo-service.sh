@@ -84,9 +84,11 @@ running() {
   out=$(ssh_w 4962 127.0.0.1:8462 || true)
   check "the demo server accepts the password and forwards to the web site" \
     grep -q CORVANE-SOCKS-DESTINATION <<<"$out"
-  ssh_w 4962 192.0.2.1:80 >/dev/null || true
-  check "the demo server refuses a forwarding to a non-loopback address" \
-    grep -q "to connect to host 192.0.2.1 port 80, but the request was denied" "$run_dir/sshd-main.log"
+  # A destination outside the allowed ones, yet on loopback, so that even a
+  # wrongly allowed forwarding sends nothing off this machine.
+  ssh_w 4962 127.0.0.3:80 >/dev/null || true
+  check "the demo server refuses a forwarding outside its allowed destinations" \
+    grep -q "to connect to host 127.0.0.3 port 80, but the request was denied" "$run_dir/sshd-main.log"
   # The system's own sshd (its config and host keys, PAM) on another port.
   : >"$log"
   /usr/sbin/sshd -D -f /etc/ssh/sshd_config -E "$log" -o Port="$system_port" \
