@@ -2,6 +2,7 @@
 // Debian's source) beside this executable and Debian's OpenSSH server on the
 // demo addresses, started by tools/testbench/run-chain-tests.sh. The test asks
 // that script to act on the servers through request files in a control folder.
+#include "../common/DemoAccount.h"
 #include "../common/SocksClient.h"
 #include "../win/TestSupport.h"
 
@@ -18,21 +19,6 @@ namespace {
 using testing::EndsWith;
 using testing::HasSubstr;
 
-// The demo account of this run: run-chain-tests.sh passes its name and its
-// password (new on every run) in CORVANE_DEMO_USER and CORVANE_DEMO_PASSWORD.
-std::wstring DemoAccount(const wchar_t* variable)
-{
-    wchar_t value[128] = {};
-    const DWORD length = ::GetEnvironmentVariableW(variable, value, 128);
-    if (length == 0 || length >= 128) {
-        ADD_FAILURE() << std::string(variable, variable + wcslen(variable))
-                      << " is not set; tools/testbench/run-chain-tests.sh sets it";
-        return {};
-    }
-    return value;
-}
-std::wstring DemoUser() { return DemoAccount(L"CORVANE_DEMO_USER"); }
-std::wstring DemoPassword() { return DemoAccount(L"CORVANE_DEMO_PASSWORD"); }
 constexpr const char* kDestinationMarker = "CORVANE-SOCKS-DESTINATION";
 
 std::string Narrow(const std::wstring& text)

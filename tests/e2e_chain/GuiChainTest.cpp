@@ -5,6 +5,7 @@
 // the tray. tools/testbench/run-chain-tests.sh runs it beside the real plink
 // with the demo service up. Every step leaves a screenshot (BMP) in the
 // "screenshots" folder beside this executable.
+#include "../common/DemoAccount.h"
 #include "../common/SocksClient.h"
 #include "../e2e/E2eSupport.h"
 
@@ -25,21 +26,6 @@ namespace {
 using namespace std::chrono_literals;
 using namespace driver;
 
-// The demo account of this run: run-chain-tests.sh passes its name and its
-// password (new on every run) in CORVANE_DEMO_USER and CORVANE_DEMO_PASSWORD.
-std::wstring DemoAccount(const wchar_t* variable)
-{
-    wchar_t value[128] = {};
-    const DWORD length = ::GetEnvironmentVariableW(variable, value, 128);
-    if (length == 0 || length >= 128) {
-        ADD_FAILURE() << std::string(variable, variable + wcslen(variable))
-                      << " is not set; tools/testbench/run-chain-tests.sh sets it";
-        return {};
-    }
-    return value;
-}
-std::wstring DemoUser() { return DemoAccount(L"CORVANE_DEMO_USER"); }
-std::wstring DemoPassword() { return DemoAccount(L"CORVANE_DEMO_PASSWORD"); }
 constexpr const char* kDestinationMarker = "CORVANE-SOCKS-DESTINATION";
 constexpr unsigned short kDemoSshPort = 4962;
 // Row 10 ("Canada Static IP 3") and row 0 ("Rotating United States") of the demo profile.
