@@ -12,7 +12,9 @@
 #include <tlhelp32.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <optional>
 #include <tuple>
 #include <vector>
@@ -486,6 +488,65 @@ TEST_F(UsersOwnSettingsTest, AStartWithoutAJournalChangesNothing)
         EXPECT_EQ(QueryLan(), systemBefore);
         EXPECT_EQ(SettingsValues(), valuesBefore);
         EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + prior.userJs);
+    }
+}
+
+// Kill points, as delays after the Connect or Disconnect click: CI runs these
+// few; bench/kill-restore.sh passes many in CORVANE_KILL_POINTS_MS ("0,15,...").
+std::vector<int> KillPointsMs()
+{
+    std::vector<int> points;
+    if (const char* listed = std::getenv("CORVANE_KILL_POINTS_MS")) {
+        std::stringstream list(listed);
+        for (std::string item; std::getline(list, item, ',');)
+            points.push_back(std::atoi(item.c_str()));
+        return points;
+    }
+    return {0, 60, 250};
+}
+
+// Killed anywhere in a connect or a disconnect, the next start puts back the
+// user's settings: the system's options as they were, Firefox reading the
+// user's own values (user.js either untouched or ending in them).
+TEST_F(UsersOwnSettingsTest, KilledAtAnyPointTheNextStartRestores)
+{
+    const PriorState& prior = kPriorStates[2];  // a configuration script and Firefox's own SOCKS host
+    for (const bool duringDisconnect : {false, true}) {
+        for (const int delayMs : KillPointsMs()) {
+            SCOPED_TRACE(std::string(duringDisconnect ? "disconnect" : "connect") + " + " + std::to_string(delayMs) +
+                         " ms");
+            ASSERT_TRUE(SetLan(prior.system));
+            const std::optional<LanOptions> systemBefore = QueryLan();
+            const std::string userJs = std::string(kForeignLine) + prior.userJs;
+            WriteBytes(m_firefox.UserJs(), userJs);
+            {
+                driver::Program corvane = m_install.Start();
+                HWND main = WaitForMainWindow(corvane);
+                ASSERT_NE(main, nullptr);
+                if (duringDisconnect) {
+                    Connect(corvane);
+                    ASSERT_FALSE(HasFailure());
+                } else {
+                    driver::SetEditText(main, kControlUsername, L"stay-kill");
+                    driver::SetEditText(main, kControlPassword, L"secret");
+                    ASSERT_TRUE(driver::WaitUntil(
+                        [&] { return driver::IsEnabled(driver::Control(main, kControlConnect)); }, kRunLimit));
+                }
+                ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(kControlConnect, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(driver::Control(main, kControlConnect)));
+                // The delay is the kill point, not a wait for anything.
+                ::Sleep(static_cast<DWORD>(delayMs));
+                corvane.Terminate();
+            }
+            StartAndEnd();
+
+            EXPECT_EQ(QueryLan(), systemBefore);
+            const std::string after = ReadBytes(m_firefox.UserJs());
+            EXPECT_TRUE(after == userJs || after == std::string(kForeignLine) + prior.restoredLines)
+                << testing::PrintToString(after);
+            EXPECT_FALSE(RunOnceValue(kInstallName));
+            EXPECT_TRUE(driver::WaitUntil([] { return ProcessesNamed(L"plink.exe") == 0; }, kRunLimit));
+        }
     }
 }
 

@@ -76,6 +76,67 @@ std::wstring ReadSettingsString(const wchar_t* name)
     return value;
 }
 
+// Four per-connection options of the LAN settings, as WinINet reports them.
+struct LanOptions {
+    DWORD flags = PROXY_TYPE_DIRECT;
+    std::wstring server;
+    std::wstring bypass;
+    std::wstring autoConfigUrl;
+
+    bool operator==(const LanOptions&) const = default;
+};
+
+void PrintTo(const LanOptions& o, std::ostream* os)
+{
+    *os << "flags " << o.flags << " server " << testing::PrintToString(o.server) << " bypass "
+        << testing::PrintToString(o.bypass) << " url " << testing::PrintToString(o.autoConfigUrl);
+}
+
+std::wstring TakeWinInetString(wchar_t* value)
+{
+    std::wstring text = value ? value : L"";
+    if (value)
+        ::GlobalFree(value);
+    return text;
+}
+
+std::optional<LanOptions> QueryLan()
+{
+    INTERNET_PER_CONN_OPTIONW options[4] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+    INTERNET_PER_CONN_OPTION_LISTW list = {};
+    list.dwSize = sizeof(list);
+    list.dwOptionCount = 4;
+    list.pOptions = options;
+    DWORD size = sizeof(list);
+    if (!::InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size))
+        return std::nullopt;
+    return LanOptions{options[0].Value.dwValue, TakeWinInetString(options[1].Value.pszValue),
+                      TakeWinInetString(options[2].Value.pszValue), TakeWinInetString(options[3].Value.pszValue)};
+}
+
+// Sets the user's own LAN settings, as the Internet Options dialog would.
+bool SetLan(LanOptions values)
+{
+    INTERNET_PER_CONN_OPTIONW options[4] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[0].Value.dwValue = values.flags;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[1].Value.pszValue = values.server.data();
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[2].Value.pszValue = values.bypass.data();
+    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+    options[3].Value.pszValue = values.autoConfigUrl.data();
+    INTERNET_PER_CONN_OPTION_LISTW list = {};
+    list.dwSize = sizeof(list);
+    list.dwOptionCount = 4;
+    list.pOptions = options;
+    return ::InternetSetOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+}
+
 // A real window to own the failure box.
 class OwnerWindow {
 public:
@@ -95,11 +156,7 @@ private:
 class SystemProxyTest : public testing::Test {
 protected:
     // The prefix is left with a direct connection, as every start of the program leaves it.
-    ~SystemProxyTest() override
-    {
-        ScopedTestProfile::Clear();
-        SetSystemProxy(nullptr, false);
-    }
+    ~SystemProxyTest() override { SetLan({}); }
 
     ScopedTestProfile m_profile;
 };
@@ -206,67 +263,6 @@ TEST(ShowSystemErrorTest, JoinsMessageAndTextWithLineFeedThenCarriageReturn)
     ShowSystemError(nullptr, 0x2000ABCD, L"First line");
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown().front().text, L"First line\n\rError code 536914893.");
-}
-
-// All five per-connection options of the LAN settings, as WinINet reports them.
-struct LanOptions {
-    DWORD flags = PROXY_TYPE_DIRECT;
-    std::wstring server;
-    std::wstring bypass;
-    std::wstring autoConfigUrl;
-
-    bool operator==(const LanOptions&) const = default;
-};
-
-void PrintTo(const LanOptions& o, std::ostream* os)
-{
-    *os << "flags " << o.flags << " server " << testing::PrintToString(o.server) << " bypass "
-        << testing::PrintToString(o.bypass) << " url " << testing::PrintToString(o.autoConfigUrl);
-}
-
-std::wstring TakeWinInetString(wchar_t* value)
-{
-    std::wstring text = value ? value : L"";
-    if (value)
-        ::GlobalFree(value);
-    return text;
-}
-
-std::optional<LanOptions> QueryLan()
-{
-    INTERNET_PER_CONN_OPTIONW options[4] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
-    INTERNET_PER_CONN_OPTION_LISTW list = {};
-    list.dwSize = sizeof(list);
-    list.dwOptionCount = 4;
-    list.pOptions = options;
-    DWORD size = sizeof(list);
-    if (!::InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size))
-        return std::nullopt;
-    return LanOptions{options[0].Value.dwValue, TakeWinInetString(options[1].Value.pszValue),
-                      TakeWinInetString(options[2].Value.pszValue), TakeWinInetString(options[3].Value.pszValue)};
-}
-
-// Sets the user's own LAN settings, as the Internet Options dialog would.
-bool SetLan(LanOptions values)
-{
-    INTERNET_PER_CONN_OPTIONW options[4] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[0].Value.dwValue = values.flags;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[1].Value.pszValue = values.server.data();
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    options[2].Value.pszValue = values.bypass.data();
-    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
-    options[3].Value.pszValue = values.autoConfigUrl.data();
-    INTERNET_PER_CONN_OPTION_LISTW list = {};
-    list.dwSize = sizeof(list);
-    list.dwOptionCount = 4;
-    list.pOptions = options;
-    return ::InternetSetOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
 }
 
 constexpr wchar_t kRunOncePath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
