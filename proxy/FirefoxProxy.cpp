@@ -2,6 +2,7 @@
 
 #include "framework/Handles.h"
 #include "framework/TextFormat.h"
+#include "proxy/FirefoxPrefs.h"
 #include "proxy/ProxyJournal.h"
 #include "proxy/UserJsFile.h"
 
@@ -10,6 +11,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 namespace {
 

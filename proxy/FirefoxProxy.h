@@ -1,9 +1,6 @@
 // Firefox's proxy preferences in the user.js of its first profile.
 #pragma once
 
-#include "proxy/FirefoxPrefs.h"
-
-#include <optional>
 #include <string>
 
 // Switching on points Firefox at the tunnel. Switching off writes the user's

@@ -1,5 +1,6 @@
 #include "proxy/SystemProxy.h"
 
+#include "framework/Handles.h"
 #include "framework/Seams.h"
 #include "framework/Strings.h"
 #include "framework/TextFormat.h"
@@ -126,11 +127,17 @@ bool WriteConnection(ConnectionOptions values, const ConnectionOptions& current)
     return ::InternetSetOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
 }
 
-// Programs that keep running (browsers, any WinINet client) read the settings
-// again. REFRESH is a notification only: its result does not matter (Wine
-// always fails it).
-void NotifySettingsChanged()
+// The new settings are on disk before the next step, and programs that keep
+// running (browsers, any WinINet client) read them again. REFRESH is a
+// notification only: its result does not matter (Wine always fails it).
+void SettingsChanged()
 {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                        KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        const UniqueRegKey settings(key);
+        ::RegFlushKey(settings.Get());
+    }
     ::InternetSetOptionW(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
     ::InternetSetOptionW(nullptr, INTERNET_OPTION_REFRESH, nullptr, 0);
 }
@@ -153,7 +160,7 @@ DWORD PutBack()
             return ::GetLastError();
     }
     if (!writes.empty())
-        NotifySettingsChanged();
+        SettingsChanged();
     // A journal that cannot be read is no use to a later attempt either.
     if (text)
         RemoveJournalPart(JournalPart::System);
@@ -189,7 +196,7 @@ bool SetSystemProxy(HWND owner, bool enable)
             }
         }
         if (error == ERROR_SUCCESS)
-            NotifySettingsChanged();
+            SettingsChanged();
     } else {
         error = PutBack();
     }
