@@ -72,13 +72,18 @@ BOOL CCorvaneApp::StartFirstCopy()
     dialog.m_strTempDir = tempPath;
     dialog.m_strIniPath = FormatText(L"%s\\%s", {m_strProgramDir, settings::kIniFileName});
 
-    // Settings that a run which ended abruptly left pointing at the tunnel
-    // are undone at every start.
+    // What a run which ended abruptly left pointing at the tunnel is put back
+    // at every start, from its journal when there is one; the user's own
+    // settings are never touched.
     if (!SetSystemProxy(dialog.GetSafeHwnd(), false))
         return FALSE;
     SetFirefoxProxy(false);
-    if (restoreOnly)
+    if (restoreOnly) {
+        // The tunnel's files of a run that was killed go too (a normal start
+        // sweeps them when its dialog opens).
+        dialog.DeleteProcessFiles();
         return FALSE;
+    }
 
     dialog.m_bStartHidden = startHidden;
     m_pMainWnd = &dialog;

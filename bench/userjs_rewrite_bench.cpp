@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "proxy/FirefoxPrefs.h"
 #include "proxy/UserJsRewrite.h"
 
 namespace {
@@ -86,7 +87,7 @@ void RewriteFile(const fs::path& from, const fs::path& to)
     std::vector<char> buffer(kBufferBytes);
     while (size_t got = std::fread(buffer.data(), 1, buffer.size(), in.get()))
         rewriter.Feed(std::string_view(buffer.data(), got));
-    if (!rewriter.Finish(true))
+    if (!rewriter.Finish(TunnelPrefLines()))
         throw std::runtime_error("rewrite failed");
 }
 

@@ -4,6 +4,7 @@
 // several samples, by the wall clock and by the process's CPU time (user plus
 // kernel), which stays meaningful on a busy machine. Run it under Wine:
 // wine userjs_bench_win.exe
+#include "proxy/FirefoxPrefs.h"
 #include "proxy/UserJsFile.h"
 
 #include <windows.h>
@@ -105,7 +106,7 @@ int main()
         bool rewritten = true;
         const Rates rewrite = MedianRates(bytes, repeats, 5, [&] {
             enable = !enable;
-            rewritten = RewriteUserJsFile(userJs, userTmp, enable) && rewritten;
+            rewritten = RewriteUserJsFile(userJs, userTmp, enable ? TunnelPrefLines() : RestoredPrefLines(nullptr, {})) && rewritten;
         });
         const Rates copied = MedianRates(bytes, repeats, 5, [&] { ::CopyFileW(userJs.c_str(), copy.c_str(), FALSE); });
         if (!rewritten)

@@ -53,7 +53,7 @@ private:
 
 // The whole of `source` through the rewriter into `target`; false on any read
 // or write failure, so a half-read user.js never replaces the whole one.
-bool CopyRewritten(HANDLE source, HANDLE target, bool enable)
+bool CopyRewritten(HANDLE source, HANDLE target, std::string_view lines)
 {
     BlockWriter writer(target);
     UserJsRewriter rewriter([&writer](std::string_view bytes) { return writer.Write(bytes); });
@@ -63,20 +63,21 @@ bool CopyRewritten(HANDLE source, HANDLE target, bool enable)
         if (!::ReadFile(source, block.get(), kBlockSize, &read, nullptr))
             return false;
         if (read == 0)
-            return rewriter.Finish(enable) && writer.Flush();
+            return rewriter.Finish(lines) && writer.Flush();
         if (!rewriter.Feed(std::string_view(block.get(), read)))
             return false;
     }
 }
 
-// Writes the rewritten file to `tempPath`; when that fails, nothing of it remains.
-bool WriteRewritten(HANDLE userJs, const std::wstring& tempPath, bool enable)
+// Writes the rewritten file to `tempPath` and flushes it to the disk; when
+// that fails, nothing of it remains.
+bool WriteRewritten(HANDLE userJs, const std::wstring& tempPath, std::string_view lines)
 {
     UniqueHandle temp(::CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!temp)
         return false;
-    const bool written = CopyRewritten(userJs, temp.Get(), enable);
+    const bool written = CopyRewritten(userJs, temp.Get(), lines) && ::FlushFileBuffers(temp.Get());
     temp.Reset();
     if (!written)
         ::DeleteFileW(tempPath.c_str());
@@ -85,7 +86,7 @@ bool WriteRewritten(HANDLE userJs, const std::wstring& tempPath, bool enable)
 
 }  // namespace
 
-bool RewriteUserJsFile(const std::wstring& userJsPath, const std::wstring& tempPath, bool enable)
+bool RewriteUserJsFile(const std::wstring& userJsPath, const std::wstring& tempPath, std::string_view lines)
 {
     UniqueHandle userJs(::CreateFileW(userJsPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -93,11 +94,12 @@ bool RewriteUserJsFile(const std::wstring& userJsPath, const std::wstring& tempP
     if (!userJs)
         return false;
 
-    const bool written = WriteRewritten(userJs.Get(), tempPath, enable);
+    const bool written = WriteRewritten(userJs.Get(), tempPath, lines);
     userJs.Reset();  // the move needs it closed
 
     // One step: there is no moment at which neither the old nor the new user.js exists.
-    if (written && ::MoveFileExW(tempPath.c_str(), userJsPath.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (written && ::MoveFileExW(tempPath.c_str(), userJsPath.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     if (written)
         ::DeleteFileW(tempPath.c_str());

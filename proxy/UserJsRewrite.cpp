@@ -7,16 +7,7 @@ namespace {
 
 // Every owned text starts with this prefix; the suffixes tell them apart.
 constexpr std::string_view kOwnedPrefix = "user_pref(\"network.proxy.";
-constexpr std::string_view kOwnedSuffixes[] = {"socks\",", "socks_port\",", "type\","};
-
-constexpr std::string_view kLinesOn =
-    "user_pref(\"network.proxy.socks\", \"localhost\");\r\n"
-    "user_pref(\"network.proxy.socks_port\", 1234);\r\n"
-    "user_pref(\"network.proxy.type\", 1);\r\n";
-constexpr std::string_view kLinesOff =
-    "user_pref(\"network.proxy.socks\", \"\");\r\n"
-    "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-    "user_pref(\"network.proxy.type\", 0);\r\n";
+constexpr std::string_view kOwnedSuffixes[] = {"socks\",", "socks_port\",", "type\",", "socks_remote_dns\","};
 
 bool HoldsOwnedText(std::string_view chunk)
 {
@@ -114,7 +105,7 @@ bool UserJsRewriter::Feed(std::string_view bytes)
     return FeedWhole(bytes);
 }
 
-bool UserJsRewriter::Finish(bool enable)
+bool UserJsRewriter::Finish(std::string_view lines)
 {
     if (!pending_.empty()) {
         EmitChunk(pending_);
@@ -122,23 +113,18 @@ bool UserJsRewriter::Finish(bool enable)
     }
     if (keptAny_ && lastKept_ != '\n')
         Emit("\r\n");
-    return Emit(ProxyPreferenceLines(enable));
+    return Emit(lines);
 }
 
-std::string_view ProxyPreferenceLines(bool enable)
-{
-    return enable ? kLinesOn : kLinesOff;
-}
-
-std::string RewriteUserJs(std::string_view original, bool enable)
+std::string RewriteUserJs(std::string_view original, std::string_view lines)
 {
     std::string rewritten;
-    rewritten.reserve(original.size() + kLinesOn.size() + 2);
+    rewritten.reserve(original.size() + lines.size() + 2);
     UserJsRewriter rewriter([&rewritten](std::string_view bytes) {
         rewritten.append(bytes);
         return true;
     });
     rewriter.Feed(original);
-    rewriter.Finish(enable);
+    rewriter.Finish(lines);
     return rewritten;
 }

@@ -1,5 +1,5 @@
-// The rewrite of Firefox's user.js that points its SOCKS proxy at the tunnel or
-// back to no proxy. Streaming, so a large preference file never sits in memory
+// The rewrite of Firefox's user.js that replaces Corvane's proxy lines with
+// new ones (see FirefoxPrefs.h for their values). Streaming, so a large preference file never sits in memory
 // whole; the Win32 side supplies the bytes and writes what the sink receives.
 #pragma once
 
@@ -9,9 +9,10 @@
 #include <string_view>
 
 // The file is cut into chunks that end right after a line feed or at 1024
-// bytes, whichever comes first. A chunk holding one of the three owned texts
-// anywhere is dropped; every other chunk goes to the sink unchanged and in
-// order. Finish then appends the three proxy lines, each ending in CR LF.
+// bytes, whichever comes first. A chunk holding one of the owned texts
+// (`user_pref("network.proxy.socks",` and the same for socks_port, type and
+// socks_remote_dns) anywhere is dropped; every other chunk goes to the sink
+// unchanged and in order. Finish then appends the new lines.
 class UserJsRewriter {
 public:
     static constexpr size_t kChunkLimit = 1024;
@@ -25,7 +26,7 @@ public:
 
     // Ends the input (one file per rewriter). Kept text that does not end in a
     // line feed gets CR LF, so the appended lines never run into it.
-    bool Finish(bool enable);
+    bool Finish(std::string_view lines);
 
 private:
     bool Emit(std::string_view bytes);
@@ -41,7 +42,4 @@ private:
 };
 
 // The whole rewrite over bytes in memory.
-std::string RewriteUserJs(std::string_view original, bool enable);
-
-// The lines that Finish appends, for callers and tests that compare them.
-std::string_view ProxyPreferenceLines(bool enable);
+std::string RewriteUserJs(std::string_view original, std::string_view lines);

@@ -7,6 +7,7 @@
 #include "framework/TextFormat.h"
 #include "framework/WaitCursor.h"
 #include "proxy/FirefoxProxy.h"
+#include "proxy/ProxyJournal.h"
 #include "proxy/SystemProxy.h"
 #include "res/resource.h"
 #include "tunnel/HostKey.h"
@@ -190,8 +191,11 @@ bool CCorvaneDlg::LaunchTunnel()
     m_nMonitorTicks = 0;
     ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
 
+    // What the switches replace is on disk before they change it.
+    RecordProxyJournal();
     if (!SetSystemProxy(m_hWnd, true)) {
         // Nothing may keep running behind a dialog that stays disconnected.
+        AbandonProxyJournal();
         ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
         EndTunnelProcess(m_processInfo);
         CloseProcessFiles();

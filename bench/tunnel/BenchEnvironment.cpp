@@ -2,7 +2,7 @@
 
 #include "Clocks.h"
 
-#include "proxy/UserJsRewrite.h"
+#include "proxy/FirefoxPrefs.h"
 
 #include <shlobj.h>
 
@@ -114,9 +114,7 @@ FirefoxProfile::~FirefoxProfile()
 
 bool FirefoxProfile::UserJsDirect() const
 {
-    const std::string text = ReadBytes(m_userJs);
-    const std::string_view direct = ProxyPreferenceLines(false);
-    return text.size() >= direct.size() && text.compare(text.size() - direct.size(), direct.size(), direct) == 0;
+    return !PointsAtTheTunnel(ReadProxyPrefs(ReadBytes(m_userJs)));
 }
 
 bool SystemProxyDirect()

@@ -11,14 +11,22 @@
 
 namespace {
 
+// The rewriter appends whatever lines it is given; these two sets stand for on and off.
 const std::string kOn =
     "user_pref(\"network.proxy.socks\", \"localhost\");\r\n"
     "user_pref(\"network.proxy.socks_port\", 1234);\r\n"
-    "user_pref(\"network.proxy.type\", 1);\r\n";
+    "user_pref(\"network.proxy.type\", 1);\r\n"
+    "user_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
 const std::string kOff =
     "user_pref(\"network.proxy.socks\", \"\");\r\n"
     "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-    "user_pref(\"network.proxy.type\", 0);\r\n";
+    "user_pref(\"network.proxy.type\", 5);\r\n"
+    "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
+
+const std::string& Lines(bool enable)
+{
+    return enable ? kOn : kOff;
+}
 
 struct RewriteCase {
     const char* name;
@@ -36,7 +44,7 @@ class RewriteTableTest : public ::testing::TestWithParam<RewriteCase> {};
 
 TEST_P(RewriteTableTest, GivesTheExactBytes)
 {
-    EXPECT_EQ(RewriteUserJs(GetParam().original, GetParam().enable), GetParam().expected);
+    EXPECT_EQ(RewriteUserJs(GetParam().original, Lines(GetParam().enable)), GetParam().expected);
 }
 
 // A 1024-byte chunk boundary falls inside the owned text: neither half holds it whole.
@@ -69,12 +77,13 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"LookAlikesKept",
                     "user_pref(\"network.proxy.socks_version\", 5);\n"
                     "user_pref(\"network.proxy.socks_remote_dns\", true);\n"
+                    "user_pref(\"network.proxy.socks_remote_dnsx\", true);\n"
                     "user_pref(\"network.proxy.socks\" , \"spaced\");\n"
                     "USER_PREF(\"network.proxy.type\", 1);\n"
                     "user_pref(\"network.proxy.http\", \"h\");\n",
                     true,
                     "user_pref(\"network.proxy.socks_version\", 5);\n"
-                    "user_pref(\"network.proxy.socks_remote_dns\", true);\n"
+                    "user_pref(\"network.proxy.socks_remote_dnsx\", true);\n"
                     "user_pref(\"network.proxy.socks\" , \"spaced\");\n"
                     "USER_PREF(\"network.proxy.type\", 1);\n"
                     "user_pref(\"network.proxy.http\", \"h\");\n" + kOn},
@@ -151,7 +160,8 @@ bool IsOwned(std::string_view chunk)
 {
     return chunk.find("user_pref(\"network.proxy.socks\",") != std::string_view::npos ||
            chunk.find("user_pref(\"network.proxy.socks_port\",") != std::string_view::npos ||
-           chunk.find("user_pref(\"network.proxy.type\",") != std::string_view::npos;
+           chunk.find("user_pref(\"network.proxy.type\",") != std::string_view::npos ||
+           chunk.find("user_pref(\"network.proxy.socks_remote_dns\",") != std::string_view::npos;
 }
 
 std::string RewriteInPieces(std::string_view file, bool enable, std::mt19937& random)
@@ -167,7 +177,7 @@ std::string RewriteInPieces(std::string_view file, bool enable, std::mt19937& ra
         EXPECT_TRUE(rewriter.Feed(file.substr(0, length)));
         file.remove_prefix(length);
     }
-    EXPECT_TRUE(rewriter.Finish(enable));
+    EXPECT_TRUE(rewriter.Finish(Lines(enable)));
     return out;
 }
 
@@ -177,8 +187,8 @@ TEST(UserJsRewriteTest, RandomFilesKeepForeignChunksAndEndWithOneCopyOfTheLines)
     for (int round = 0; round < 3000; ++round) {
         const std::string file = RandomUserJs(random);
         const bool enable = round % 2 == 0;
-        const std::string& lines = enable ? kOn : kOff;
-        const std::string once = RewriteUserJs(file, enable);
+        const std::string& lines = Lines(enable);
+        const std::string once = RewriteUserJs(file, lines);
 
         std::string kept;
         for (const std::string& chunk : Chunks(file)) {
@@ -189,7 +199,7 @@ TEST(UserJsRewriteTest, RandomFilesKeepForeignChunksAndEndWithOneCopyOfTheLines)
             kept += "\r\n";
         ASSERT_EQ(once, kept + lines) << "round " << round;
 
-        ASSERT_EQ(RewriteUserJs(once, enable), once) << "round " << round;
+        ASSERT_EQ(RewriteUserJs(once, lines), once) << "round " << round;
         ASSERT_EQ(RewriteInPieces(file, enable, random), once) << "round " << round;
     }
 }
@@ -206,8 +216,8 @@ TEST(UserJsRewriteTest, EveryByteByItselfGivesTheSameOutput)
         });
         for (char byte : file)
             ASSERT_TRUE(rewriter.Feed(std::string_view(&byte, 1)));
-        ASSERT_TRUE(rewriter.Finish(true));
-        ASSERT_EQ(out, RewriteUserJs(file, true));
+        ASSERT_TRUE(rewriter.Finish(kOn));
+        ASSERT_EQ(out, RewriteUserJs(file, kOn));
     }
 }
 
@@ -219,7 +229,7 @@ TEST(UserJsRewriteTest, SinkFailureIsReportedAndNothingMoreIsWritten)
     EXPECT_FALSE(rewriter.Feed("a\nuser_pref(\"network.proxy.type\", 1);\nb\n"));
     EXPECT_EQ(calls, 2);
     EXPECT_FALSE(rewriter.Feed("c\n"));
-    EXPECT_FALSE(rewriter.Finish(true));
+    EXPECT_FALSE(rewriter.Finish(kOn));
     EXPECT_EQ(calls, 2);
 }
 
@@ -227,13 +237,7 @@ TEST(UserJsRewriteTest, FailureOfTheAppendedLinesIsReported)
 {
     UserJsRewriter rewriter([](std::string_view bytes) { return bytes.find("network.proxy") == std::string_view::npos; });
     EXPECT_TRUE(rewriter.Feed("a\n"));
-    EXPECT_FALSE(rewriter.Finish(false));
-}
-
-TEST(UserJsRewriteTest, ProxyPreferenceLinesAreTheAppendedOnes)
-{
-    EXPECT_EQ(ProxyPreferenceLines(true), kOn);
-    EXPECT_EQ(ProxyPreferenceLines(false), kOff);
+    EXPECT_FALSE(rewriter.Finish(kOff));
 }
 
 }  // namespace

@@ -28,10 +28,12 @@ constexpr wchar_t kInternetSettings[] = L"Software\\Microsoft\\Windows\\CurrentV
 constexpr wchar_t kProductProfile[] = L"Software\\Quenmoor\\Corvane";
 
 constexpr std::string_view kForeignLine = "user_pref(\"browser.startup.page\", 3);\r\n";
+// The user had no proxy lines of their own: Firefox's defaults come back.
 constexpr std::string_view kOffLines =
     "user_pref(\"network.proxy.socks\", \"\");\r\n"
     "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-    "user_pref(\"network.proxy.type\", 0);\r\n";
+    "user_pref(\"network.proxy.type\", 5);\r\n"
+    "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
 
 std::wstring Environment(const wchar_t* name)
 {

@@ -2,7 +2,9 @@
 // through user.tmp, and every way in which nothing may change.
 #include "TestSupport.h"
 #include "framework/Handles.h"
+#include "proxy/FirefoxPrefs.h"
 #include "proxy/FirefoxProxy.h"
+#include "proxy/ProxyJournal.h"
 #include "proxy/UserJsRewrite.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +19,14 @@ namespace {
 constexpr std::string_view kOnLines =
     "user_pref(\"network.proxy.socks\", \"localhost\");\r\n"
     "user_pref(\"network.proxy.socks_port\", 1234);\r\n"
-    "user_pref(\"network.proxy.type\", 1);\r\n";
+    "user_pref(\"network.proxy.type\", 1);\r\n"
+    "user_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
+// Off without a journal: Firefox's own defaults.
 constexpr std::string_view kOffLines =
     "user_pref(\"network.proxy.socks\", \"\");\r\n"
     "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-    "user_pref(\"network.proxy.type\", 0);\r\n";
+    "user_pref(\"network.proxy.type\", 5);\r\n"
+    "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
 
 constexpr std::string_view kProfilesIni =
     "[General]\r\nStartWithLastProfile=1\r\n\r\n"
@@ -62,6 +67,7 @@ protected:
     const fs::path& AppData() const { return m_appData.Path(); }
 
 private:
+    ScopedTestProfile m_profile;  // the journal's key
     TempFolder m_appData;
 };
 
@@ -85,13 +91,14 @@ TEST_F(FirefoxProxyTest, OldLinesGoForeignLinesStayInOrderAndOffFollowsOn)
 {
     const std::string foreign1 = "user_pref(\"a\", 1);\r\n";
     const std::string foreign2 = "user_pref(\"network.proxy.socks_version\", 5);\n";
-    const std::string foreign3 = "user_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
+    const std::string foreign3 = "user_pref(\"network.proxy.http\", \"h\");\r\n";
     MakeProfile(foreign1 + "user_pref(\"network.proxy.type\", 2);\r\n" + foreign2 +
-                "// user_pref(\"network.proxy.socks\", \"old\");\n" + foreign3);
+                "// user_pref(\"network.proxy.socks\", \"old\");\n" + foreign3 +
+                "user_pref(\"network.proxy.socks_remote_dns\", false);\n");
 
     Switch(true);
     EXPECT_EQ(ReadFileBytes(UserJs()), foreign1 + foreign2 + foreign3 + std::string(kOnLines));
-    Switch(false);
+    Switch(false);  // no journal: user.js points at the tunnel, so it goes back to the defaults
     const std::string off = ReadFileBytes(UserJs());
     EXPECT_EQ(off, foreign1 + foreign2 + foreign3 + std::string(kOffLines));
     Switch(false);
@@ -101,8 +108,8 @@ TEST_F(FirefoxProxyTest, OldLinesGoForeignLinesStayInOrderAndOffFollowsOn)
 TEST_F(FirefoxProxyTest, LastLineWithoutLineFeedIsKeptAndEnded)
 {
     MakeProfile("user_pref(\"a\", 1);\r\nuser_pref(\"last\", 2);");
-    Switch(false);
-    EXPECT_EQ(ReadFileBytes(UserJs()), "user_pref(\"a\", 1);\r\nuser_pref(\"last\", 2);\r\n" + std::string(kOffLines));
+    Switch(true);
+    EXPECT_EQ(ReadFileBytes(UserJs()), "user_pref(\"a\", 1);\r\nuser_pref(\"last\", 2);\r\n" + std::string(kOnLines));
 }
 
 TEST_F(FirefoxProxyTest, StaleUserTmpIsReplacedAndDoesNotRemain)
@@ -130,7 +137,7 @@ TEST_F(FirefoxProxyTest, LargeFileGivesTheSameBytesAsTheWholeRewrite)
     }
     MakeProfile(original);
     Switch(true);
-    EXPECT_TRUE(ReadFileBytes(UserJs()) == RewriteUserJs(original, true));
+    EXPECT_TRUE(ReadFileBytes(UserJs()) == RewriteUserJs(original, kOnLines));
 }
 
 // Cases in which the call must leave every file as it was.
@@ -149,6 +156,7 @@ TEST_P(FirefoxProxyUnchangedTest, NothingChanges)
     else
         fs::remove(Firefox() / L"profiles.ini");
     const auto before = Snapshot(AppData());
+    Switch(true);
     Switch(false);
     EXPECT_EQ(Snapshot(AppData()), before);
 }
@@ -172,7 +180,7 @@ TEST_F(FirefoxProxyTest, AbsolutePathIsJoinedToTheFirefoxFolderAndChangesNothing
     const auto appDataBefore = Snapshot(AppData());
     const auto elsewhereBefore = Snapshot(elsewhere.Path());
 
-    Switch(false);
+    Switch(true);
 
     EXPECT_EQ(Snapshot(AppData()), appDataBefore);
     EXPECT_EQ(Snapshot(elsewhere.Path()), elsewhereBefore);
@@ -188,7 +196,7 @@ TEST_F(FirefoxProxyTest, UserTmpThatCannotBeCreatedLeavesUserJsAsItWas)
                                : std::nullopt);
         fs::create_directory(UserTmp());
         const auto before = Snapshot(AppData());
-        Switch(false);
+        Switch(true);
         EXPECT_EQ(Snapshot(AppData()), before);
     }
 }
@@ -200,8 +208,82 @@ TEST_F(FirefoxProxyTest, UserJsHeldByAnotherProgramIsLeftAlone)
     {
         const UniqueHandle held(::CreateFileW(UserJs().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
-        Switch(false);
+        Switch(true);
     }
+    EXPECT_EQ(Snapshot(AppData()), before);
+}
+
+// Connect then disconnect: the journal records Firefox's values before the
+// switch, and switching off writes them back (Firefox's defaults where the
+// user had none), so that Firefox reads the user's own values again.
+struct PriorCase {
+    const char* name;
+    std::string userJs;
+    std::string prefsJs;
+    std::string restoredLines;
+};
+
+void PrintTo(const PriorCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class FirefoxJournalTest : public FirefoxProxyTest, public testing::WithParamInterface<PriorCase> {};
+
+std::string Lines(std::string_view socks, std::string_view port, std::string_view type, std::string_view dns)
+{
+    return "user_pref(\"network.proxy.socks\", " + std::string(socks) + ");\r\n" +
+           "user_pref(\"network.proxy.socks_port\", " + std::string(port) + ");\r\n" +
+           "user_pref(\"network.proxy.type\", " + std::string(type) + ");\r\n" +
+           "user_pref(\"network.proxy.socks_remote_dns\", " + std::string(dns) + ");\r\n";
+}
+
+TEST_P(FirefoxJournalTest, SwitchingOffWritesTheUsersOwnValues)
+{
+    const PriorCase& c = GetParam();
+    const std::string foreign = "user_pref(\"browser.startup.page\", 3);\r\n";
+    MakeProfile(foreign + c.userJs);
+    WriteFileBytes(Profile() / L"prefs.js", c.prefsJs);
+
+    ASSERT_TRUE(RecordFirefoxPriorIn(AppData().wstring()));
+    Switch(true);
+    ASSERT_EQ(ReadFileBytes(UserJs()), foreign + std::string(kOnLines));
+    Switch(false);
+
+    EXPECT_EQ(ReadFileBytes(UserJs()), foreign + c.restoredLines);
+    EXPECT_EQ(ReadFileBytes(Profile() / L"prefs.js"), c.prefsJs) << "prefs.js is Firefox's, never written";
+    EXPECT_FALSE(ReadJournalPart(JournalPart::Firefox));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PriorStates, FirefoxJournalTest,
+    testing::Values(
+        PriorCase{"None", "", "", Lines("\"\"", "0", "5", "false")},
+        PriorCase{"Type0", "user_pref(\"network.proxy.type\", 0);\r\n", "", Lines("\"\"", "0", "0", "false")},
+        PriorCase{"Type1OwnSocks",
+                  "user_pref(\"network.proxy.type\", 1);\n"
+                  "user_pref(\"network.proxy.socks\", \"10.1.2.3\");\n"
+                  "user_pref(\"network.proxy.socks_port\", 9050);\n"
+                  "user_pref(\"network.proxy.socks_remote_dns\", true);\n",
+                  "", Lines("\"10.1.2.3\"", "9050", "1", "true")},
+        PriorCase{"Type2FromPrefsJs", "",
+                  "user_pref(\"network.proxy.autoconfig_url\", \"http://wpad/p.pac\");\n"
+                  "user_pref(\"network.proxy.type\", 2);\n",
+                  Lines("\"\"", "0", "2", "false")},
+        PriorCase{"Type4FromPrefsJsOwnSocksInUserJs", "user_pref(\"network.proxy.socks\", \"s.example\");\n",
+                  "user_pref(\"network.proxy.type\", 4);\nuser_pref(\"network.proxy.socks\", \"other\");\n",
+                  Lines("\"s.example\"", "0", "4", "false")},
+        PriorCase{"Type5", "user_pref(\"network.proxy.type\", 5);\r\n", "", Lines("\"\"", "0", "5", "false")}),
+    [](const testing::TestParamInfo<PriorCase>& info) { return std::string(info.param.name); });
+
+// A user.js that is the user's own, without the tunnel's lines, stays byte for
+// byte when there is no journal: a start that finds nothing changes nothing.
+TEST_F(FirefoxProxyTest, WithoutAJournalTheUsersOwnUserJsStays)
+{
+    MakeProfile("user_pref(\"network.proxy.type\", 1);\r\nuser_pref(\"network.proxy.socks\", \"10.1.2.3\");\n"
+                "user_pref(\"network.proxy.socks_port\", 1080);");
+    const auto before = Snapshot(AppData());
+    Switch(false);
     EXPECT_EQ(Snapshot(AppData()), before);
 }
 

@@ -2,6 +2,7 @@
 // and its failure box, provoked by denying the user writes to Internet Settings.
 #include "InternetSettingsDenial.h"
 #include "TestSupport.h"
+#include "proxy/ProxyJournal.h"
 #include "proxy/SystemErrorText.h"
 #include "proxy/SystemProxy.h"
 
@@ -9,6 +10,7 @@
 #include <wininet.h>
 
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -74,6 +76,67 @@ std::wstring ReadSettingsString(const wchar_t* name)
     return value;
 }
 
+// Four per-connection options of the LAN settings, as WinINet reports them.
+struct LanOptions {
+    DWORD flags = PROXY_TYPE_DIRECT;
+    std::wstring server;
+    std::wstring bypass;
+    std::wstring autoConfigUrl;
+
+    bool operator==(const LanOptions&) const = default;
+};
+
+void PrintTo(const LanOptions& o, std::ostream* os)
+{
+    *os << "flags " << o.flags << " server " << testing::PrintToString(o.server) << " bypass "
+        << testing::PrintToString(o.bypass) << " url " << testing::PrintToString(o.autoConfigUrl);
+}
+
+std::wstring TakeWinInetString(wchar_t* value)
+{
+    std::wstring text = value ? value : L"";
+    if (value)
+        ::GlobalFree(value);
+    return text;
+}
+
+std::optional<LanOptions> QueryLan()
+{
+    INTERNET_PER_CONN_OPTIONW options[4] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+    INTERNET_PER_CONN_OPTION_LISTW list = {};
+    list.dwSize = sizeof(list);
+    list.dwOptionCount = 4;
+    list.pOptions = options;
+    DWORD size = sizeof(list);
+    if (!::InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size))
+        return std::nullopt;
+    return LanOptions{options[0].Value.dwValue, TakeWinInetString(options[1].Value.pszValue),
+                      TakeWinInetString(options[2].Value.pszValue), TakeWinInetString(options[3].Value.pszValue)};
+}
+
+// Sets the user's own LAN settings, as the Internet Options dialog would.
+bool SetLan(LanOptions values)
+{
+    INTERNET_PER_CONN_OPTIONW options[4] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[0].Value.dwValue = values.flags;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[1].Value.pszValue = values.server.data();
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    options[2].Value.pszValue = values.bypass.data();
+    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
+    options[3].Value.pszValue = values.autoConfigUrl.data();
+    INTERNET_PER_CONN_OPTION_LISTW list = {};
+    list.dwSize = sizeof(list);
+    list.dwOptionCount = 4;
+    list.pOptions = options;
+    return ::InternetSetOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+}
+
 // A real window to own the failure box.
 class OwnerWindow {
 public:
@@ -93,7 +156,9 @@ private:
 class SystemProxyTest : public testing::Test {
 protected:
     // The prefix is left with a direct connection, as every start of the program leaves it.
-    ~SystemProxyTest() override { SetSystemProxy(nullptr, false); }
+    ~SystemProxyTest() override { SetLan({}); }
+
+    ScopedTestProfile m_profile;
 };
 
 struct SwitchCase {
@@ -198,6 +263,120 @@ TEST(ShowSystemErrorTest, JoinsMessageAndTextWithLineFeedThenCarriageReturn)
     ShowSystemError(nullptr, 0x2000ABCD, L"First line");
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown().front().text, L"First line\n\rError code 536914893.");
+}
+
+constexpr wchar_t kRunOncePath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+
+std::optional<std::wstring> RunOnceValue()
+{
+    wchar_t value[1024] = {};
+    DWORD size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, kRunOncePath, L"Corvane", RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+bool JournalKeyExists()
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\CorvaneTests\\Corvane\\ProxyJournal", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+const LanOptions kDirect{PROXY_TYPE_DIRECT, L"", L"", L""};
+// Wine's WinINet keeps only the proxy flag and the server (without a
+// "http=" prefix) of these; Windows keeps all of them. Either way each option
+// must read back after switching off exactly as it did before switching on.
+const LanOptions kManualWithBypass{PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, L"corp.example:8080",
+                                   L"*.corp.example;<local>", L""};
+const LanOptions kPac{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, L"", L"", L"http://wpad.example/proxy.pac"};
+const LanOptions kAutoDetect{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, L"", L"", L""};
+const LanOptions kTunnel{PROXY_TYPE_PROXY, L"socks=localhost:1234", L"", L""};
+
+struct JournalCase {
+    const char* name;
+    LanOptions prior;
+    std::optional<LanOptions> changedWhileConnected;  // by the user
+};
+
+// The values behind the options, which must come back byte for byte.
+std::vector<std::wstring> SettingsValues()
+{
+    std::vector<std::wstring> values;
+    for (const wchar_t* name : {L"ProxyServer", L"ProxyOverride", L"AutoConfigURL"})
+        values.push_back(ReadSettingsString(name));
+    values.push_back(std::to_wstring(ReadSettingsDword(L"ProxyEnable").value_or(7)));
+    return values;
+}
+
+void PrintTo(const JournalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SystemProxyJournalTest : public SystemProxyTest, public testing::WithParamInterface<JournalCase> {};
+
+// Connect and disconnect as the flows do them: the journal first, then on, then off.
+TEST_P(SystemProxyJournalTest, SwitchingOffPutsBackWhatTheUserHad)
+{
+    const JournalCase& c = GetParam();
+    ASSERT_TRUE(SetLan(c.prior));
+    std::optional<LanOptions> expected = QueryLan();
+    ASSERT_TRUE(expected);
+    const LanOptions prior = *expected;
+    std::vector<std::wstring> expectedValues = SettingsValues();
+    MessageBoxScript boxes;
+
+    ASSERT_TRUE(RecordProxyJournal());
+    wchar_t testProgram[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, testProgram, MAX_PATH);
+    EXPECT_EQ(RunOnceValue(), L"\"" + std::wstring(testProgram) + L"\" -r");
+    ASSERT_TRUE(SetSystemProxy(nullptr, true));
+    EXPECT_EQ(QueryLan(), (LanOptions{PROXY_TYPE_PROXY, L"socks=localhost:1234", prior.bypass, prior.autoConfigUrl}));
+    if (c.changedWhileConnected) {
+        ASSERT_TRUE(SetLan(*c.changedWhileConnected));
+        expected = QueryLan();
+        expectedValues = SettingsValues();
+    }
+
+    EXPECT_TRUE(SetSystemProxy(nullptr, false));
+    EXPECT_EQ(QueryLan(), expected);
+    EXPECT_EQ(SettingsValues(), expectedValues);
+    EXPECT_FALSE(ReadJournalPart(JournalPart::System));
+    // Firefox has no profile in this prefix, so the system part was the last.
+    EXPECT_FALSE(JournalKeyExists());
+    EXPECT_FALSE(RunOnceValue());
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PriorStates, SystemProxyJournalTest,
+    testing::Values(JournalCase{"Direct", kDirect, std::nullopt},
+                    JournalCase{"ManualWithBypass", kManualWithBypass, std::nullopt},
+                    JournalCase{"PacUrl", kPac, std::nullopt},
+                    JournalCase{"AutoDetect", kAutoDetect, std::nullopt},
+                    JournalCase{"UsersOwnProxySetWhileConnectedStays", kDirect, kManualWithBypass}),
+    [](const testing::TestParamInfo<JournalCase>& info) { return std::string(info.param.name); });
+
+// What the user had stays as it was when the start finds no journal; only
+// the tunnel's own setting, left by a run whose journal is lost, goes direct.
+TEST_F(SystemProxyTest, WithoutAJournalOnlyTheTunnelsOwnSettingIsUndone)
+{
+    for (const LanOptions& users : {kManualWithBypass, kPac, kAutoDetect}) {
+        ASSERT_TRUE(SetLan(users));
+        const std::optional<LanOptions> before = QueryLan();
+        const std::vector<std::wstring> values = SettingsValues();
+        EXPECT_TRUE(SetSystemProxy(nullptr, false));
+        EXPECT_EQ(QueryLan(), before);
+        EXPECT_EQ(SettingsValues(), values);
+    }
+    ASSERT_TRUE(SetLan(kTunnel));
+    EXPECT_TRUE(SetSystemProxy(nullptr, false));
+    EXPECT_EQ(QueryLan(), kDirect);
 }
 
 }  // namespace
