@@ -2,94 +2,40 @@
 
 #include "res/resource.h"
 
-namespace {
+void CWarningDialog::DoDataExchange()
+{
+    BindControl(IDC_DONT_SHOW, m_chkDontShow);
+    BindControl(IDC_WARNING_TEXT, m_stcMessage);
+}
 
 // The texts set at run time replace the template's; the box starts
 // unchecked on every showing.
-void ShowTexts(const CStatic& message, const std::wstring& messageText, const CButton& checkBox,
-               const std::wstring& checkText)
-{
-    if (!messageText.empty())
-        message.SetWindowText(messageText);
-    if (!checkText.empty())
-        checkBox.SetWindowText(checkText);
-    checkBox.SetCheck(BST_UNCHECKED);
-}
-
-// Anything but a checked box means "show it again".
-bool ShowAgain(const CButton& checkBox)
-{
-    return checkBox.GetCheck() != BST_CHECKED;
-}
-
-}  // namespace
-
-CDlgBrowserMessage::CDlgBrowserMessage() : CDialog(IDD_BROWSER_WARNING) {}
-
-void CDlgBrowserMessage::DoDataExchange()
-{
-    BindControl(IDC_DONT_SHOW, m_chkDontShow);
-    BindControl(IDC_WARNING_TEXT, m_stcMessage);
-}
-
-BOOL CDlgBrowserMessage::OnInitDialog()
+BOOL CWarningDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    ShowTexts(m_stcMessage, m_strMessage, m_chkDontShow, m_strCheckText);
+    if (!m_strMessage.empty())
+        m_stcMessage.SetWindowText(m_strMessage);
+    if (!m_strCheckText.empty())
+        m_chkDontShow.SetWindowText(m_strCheckText);
+    m_chkDontShow.SetCheck(BST_UNCHECKED);
     return TRUE;
 }
 
-void CDlgBrowserMessage::OnOK()
+void CWarningDialog::OnOK()
 {
-    m_bShowAgain = ShowAgain(m_chkDontShow);
+    RecordShowAgain();
     CDialog::OnOK();
 }
 
-CDlgSwitchSrvrMessage::CDlgSwitchSrvrMessage() : CDialog(IDD_SWITCH_WARNING) {}
+CDlgBrowserMessage::CDlgBrowserMessage() : CWarningDialog(IDD_BROWSER_WARNING) {}
 
-void CDlgSwitchSrvrMessage::DoDataExchange()
-{
-    BindControl(IDC_DONT_SHOW, m_chkDontShow);
-    BindControl(IDC_WARNING_TEXT, m_stcMessage);
-}
-
-BOOL CDlgSwitchSrvrMessage::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    ShowTexts(m_stcMessage, m_strMessage, m_chkDontShow, m_strCheckText);
-    return TRUE;
-}
-
-void CDlgSwitchSrvrMessage::OnOK()
-{
-    m_bShowAgain = ShowAgain(m_chkDontShow);
-    CDialog::OnOK();
-}
+CDlgSwitchSrvrMessage::CDlgSwitchSrvrMessage() : CWarningDialog(IDD_SWITCH_WARNING) {}
 
 // "No" and Escape both arrive here; the answer about the box counts either way.
 void CDlgSwitchSrvrMessage::OnCancel()
 {
-    m_bShowAgain = ShowAgain(m_chkDontShow);
+    RecordShowAgain();
     CDialog::OnCancel();
 }
 
-CDlgExitMessage::CDlgExitMessage() : CDialog(IDD_EXIT_WARNING) {}
-
-void CDlgExitMessage::DoDataExchange()
-{
-    BindControl(IDC_DONT_SHOW, m_chkDontShow);
-    BindControl(IDC_WARNING_TEXT, m_stcMessage);
-}
-
-BOOL CDlgExitMessage::OnInitDialog()
-{
-    CDialog::OnInitDialog();
-    ShowTexts(m_stcMessage, m_strMessage, m_chkDontShow, {});
-    return TRUE;
-}
-
-void CDlgExitMessage::OnOK()
-{
-    m_bShowAgain = ShowAgain(m_chkDontShow);
-    CDialog::OnOK();
-}
+CDlgExitMessage::CDlgExitMessage() : CWarningDialog(IDD_EXIT_WARNING) {}

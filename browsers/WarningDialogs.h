@@ -8,10 +8,11 @@
 
 #include <string>
 
-// OK/Cancel in front of connect, disconnect and server switch.
-class CDlgBrowserMessage : public CDialog {
+// What the three have in common: a message, a "do not show again" box that
+// starts unchecked, and OK recording the box.
+class CWarningDialog : public CDialog {
 public:
-    CDlgBrowserMessage();
+    explicit CWarningDialog(UINT templateId) : CDialog(templateId) {}
 
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -24,40 +25,25 @@ public:
 
 protected:
     void DoDataExchange() override;
+    // Anything but a checked box means "show it again".
+    void RecordShowAgain() { m_bShowAgain = m_chkDontShow.GetCheck() != BST_CHECKED; }
+};
+
+// OK/Cancel in front of connect, disconnect and server switch.
+class CDlgBrowserMessage : public CWarningDialog {
+public:
+    CDlgBrowserMessage();
 };
 
 // Yes/No before a server switch. No (and Escape) records the box as well.
-class CDlgSwitchSrvrMessage : public CDialog {
+class CDlgSwitchSrvrMessage : public CWarningDialog {
 public:
     CDlgSwitchSrvrMessage();
-
-    BOOL OnInitDialog() override;
-    void OnOK() override;
     void OnCancel() override;
-
-    bool m_bShowAgain = false;
-    std::wstring m_strCheckText;
-    std::wstring m_strMessage;
-    CButton m_chkDontShow;
-    CStatic m_stcMessage;
-
-protected:
-    void DoDataExchange() override;
 };
 
 // OK/Cancel before the program ends while the address is hidden.
-class CDlgExitMessage : public CDialog {
+class CDlgExitMessage : public CWarningDialog {
 public:
     CDlgExitMessage();
-
-    BOOL OnInitDialog() override;
-    void OnOK() override;
-
-    bool m_bShowAgain = false;
-    std::wstring m_strMessage;
-    CButton m_chkDontShow;
-    CStatic m_stcMessage;
-
-protected:
-    void DoDataExchange() override;
 };

@@ -15,12 +15,6 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
     void Attach(HWND window) { m_hWnd = window; }
-    HWND Detach()
-    {
-        HWND window = m_hWnd;
-        m_hWnd = nullptr;
-        return window;
-    }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
     {

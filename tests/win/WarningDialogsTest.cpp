@@ -112,7 +112,7 @@ struct OnScreenCase {
     const char* name;
     Kind kind;
     std::wstring message;    // into m_strMessage
-    std::wstring checkText;  // into m_strCheckText where the class has it
+    std::wstring checkText;  // into m_strCheckText
     bool showAgainBefore;
     bool tickBox;
     Press press;
@@ -133,8 +133,7 @@ OnScreenOutcome RunOnScreen(const OnScreenCase& test, const wchar_t* title)
 {
     Dialog dialog;
     dialog.m_strMessage = test.message;
-    if constexpr (requires { dialog.m_strCheckText; })
-        dialog.m_strCheckText = test.checkText;
+    dialog.m_strCheckText = test.checkText;
     dialog.m_bShowAgain = test.showAgainBefore;
 
     DriverReport report;
