@@ -79,9 +79,13 @@ void CCorvaneDlg::DeleteProcessFiles()
     }
 }
 
-LRESULT CCorvaneDlg::OnEndSession(WPARAM, LPARAM)
+LRESULT CCorvaneDlg::OnEndSession(WPARAM ending, LPARAM)
 {
     LRESULT result = Default();
+    // Handled at once, also while a flow waits in a box; that flow then finds
+    // the end requested and starts nothing after its box.
+    if (ending)
+        m_bEndRequested = true;
     if (m_bConnected)
         StopTunnel();
     return result;
