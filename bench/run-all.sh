@@ -36,6 +36,8 @@ bench() {
   bench userjs_bench "$NATIVE_BUILD/bench/userjs_bench"
   bench userjs_bench_win wine_exec "$WINDOWS_BUILD/bin/userjs_bench_win.exe"
   bench startup_bench wine_exec "$WINDOWS_BUILD/bin/startup_bench.exe" 15
+  # 100 connects and disconnects and 20 switches of the real Corvane.exe against the plink double.
+  bench soak_bench "$SOURCE_DIR/bench/run-soak.sh" "$WINDOWS_BUILD"
   # The tunnel costs need the real plink and the demo service: its own script sets them up.
   bench tunnel_bench "$SOURCE_DIR/bench/run-tunnel-bench.sh" "$WINDOWS_BUILD"
 } | column -t -s $'\t'

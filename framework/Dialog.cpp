@@ -78,6 +78,18 @@ LRESULT CDialog::Default()
     return result;
 }
 
+bool CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (OnDialogMessage(message, wParam, lParam, result))
+        return true;
+    if (message != WM_COMMAND)
+        return false;
+    if (OnStandardCommand(wParam))
+        return true;
+    // Commands no window handles reach the application object.
+    return AfxGetApp() && AfxGetApp()->OnCommand(LOWORD(wParam));
+}
+
 bool CDialog::OnStandardCommand(WPARAM wParam)
 {
     switch (LOWORD(wParam)) {
@@ -103,20 +115,13 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     m_current = {true, message, wParam, lParam};
 
     LRESULT result = 0;
-    bool handled = false;
     if (message == WM_INITDIALOG) {
         DoDataExchange();
         result = OnInitDialog();
         m_current = outer;
         return static_cast<INT_PTR>(result);
     }
-    handled = OnDialogMessage(message, wParam, lParam, result);
-    if (!handled && message == WM_COMMAND) {
-        handled = OnStandardCommand(wParam);
-        // Commands no window handles reach the application object.
-        if (!handled && AfxGetApp())
-            handled = AfxGetApp()->OnCommand(LOWORD(wParam));
-    }
+    const bool handled = HandleMessage(message, wParam, lParam, result);
     m_current = outer;
     if (!handled)
         return FALSE;

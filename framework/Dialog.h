@@ -36,6 +36,10 @@ protected:
 
     // The derived class dispatches its message table here.
     virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Handles one message: the message table, then IDOK and IDCANCEL, then the
+    // commands that reach the application. A dialog that must hold some
+    // messages back wraps this.
+    virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Runs the default processing of the message being handled now, for
     // handlers that must act after it. A handler called directly, not for a

@@ -28,6 +28,10 @@ int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& cap
 // Runs a dialog modally and returns its result.
 INT_PTR RunModalDialog(CDialog& dialog);
 
+// Whether a message box or modal dialog shown through the two functions
+// above is open now (including one a test answers).
+bool ModalBoxOpen();
+
 // Opens an address in the default browser: ShellExecuteW "open", no owner,
 // empty parameters and directory, SW_SHOWNORMAL.
 void OpenUrl(const std::wstring& url);

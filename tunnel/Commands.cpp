@@ -18,6 +18,9 @@ void CCorvaneDlg::OnConnect()
     }
     if (!ConfirmBrowserWarning(*this, BrowserWarning::Connect, DetectBrowsers()))
         return;
+    // Corvane was asked to end while the warning was open: it connects nothing.
+    if (m_bEndRequested)
+        return;
     if (LaunchTunnel()) {
         m_bConnected = true;
         m_btnConnect.SetWindowText(LoadStringResource(IDS_DISCONNECT));
@@ -27,6 +30,10 @@ void CCorvaneDlg::OnConnect()
 bool CCorvaneDlg::SwitchServer()
 {
     if (!ConfirmBrowserWarning(*this, BrowserWarning::Switch, DetectBrowsers()))
+        return false;
+    // The questions before may have waited while Corvane was asked to end or
+    // the session took the tunnel down: then there is nothing to switch.
+    if (m_bEndRequested || !m_bConnected)
         return false;
     StopTunnel();
     m_bConnected = false;

@@ -26,8 +26,9 @@ LRESULT CCorvaneDlg::OnTimer(WPARAM timerId, LPARAM)
 
 void CCorvaneDlg::MonitorTick()
 {
-    // Re-armed only while the process lives or by a relaunch, so no tick can
-    // arrive while one of the monitor's message boxes is open.
+    // Re-armed only while the process lives or by a relaunch, and a tick
+    // that comes while another flow waits is dropped (ui/FlowGate.cpp), so no
+    // tick runs inside another one or inside any other flow.
     ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
     ++m_nMonitorTicks;
     DWORD exitCode = 0;
@@ -67,7 +68,10 @@ void CCorvaneDlg::MonitorTick()
     }
     case MonitorStep::Action::AskRetry:
         ShowAndActivate();
-        if (ShowMessageBox(m_hWnd, LoadStringResource(IDS_UNABLE_TO_CONNECT), caption, MB_RETRYCANCEL) != IDRETRY) {
+        // Retry restarts the tunnel only while Corvane still wants it: not
+        // once it was asked to end or the session took the tunnel down.
+        if (ShowMessageBox(m_hWnd, LoadStringResource(IDS_UNABLE_TO_CONNECT), caption, MB_RETRYCANCEL) != IDRETRY ||
+            m_bEndRequested || !m_bConnected) {
             GiveUpTunnel();
             return;
         }

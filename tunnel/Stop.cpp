@@ -15,6 +15,25 @@ namespace {
 
 constexpr const wchar_t* kInternetSettingsPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
+// How long a file of the tunnel process just ended may take to become deletable.
+constexpr ULONGLONG kDeleteRetryMs = 1000;
+constexpr DWORD kDeleteRetryStepMs = 10;
+
+// Deletes a file that a process which has just ended may still hold for a
+// moment: under Wine a killed child's inherited handles close some
+// milliseconds after the process is signalled. Tries again until the file is
+// gone or the time is up.
+void DeleteEndedProcessFile(const std::wstring& path)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + kDeleteRetryMs;
+    while (!::DeleteFileW(path.c_str())) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || ::GetTickCount64() >= deadline)
+            return;
+        ::Sleep(kDeleteRetryStepMs);
+    }
+}
+
 // Whether the system proxy can be switched at all: the key must open for writing.
 bool InternetSettingsWritable()
 {
@@ -77,11 +96,19 @@ void CCorvaneDlg::DeleteProcessFiles()
                 ::DeleteFileW((m_strTempDir + L"\\" + found.cFileName).c_str());
         } while (::FindNextFileW(search.Get(), &found));
     }
+    // The files of the process that has just been ended go as well.
+    for (const std::wstring* file : {&m_strInFile, &m_strOutFile, &m_strErrFile})
+        if (!file->empty())
+            DeleteEndedProcessFile(*file);
 }
 
-LRESULT CCorvaneDlg::OnEndSession(WPARAM, LPARAM)
+LRESULT CCorvaneDlg::OnEndSession(WPARAM ending, LPARAM)
 {
     LRESULT result = Default();
+    // Handled at once, also while a flow waits in a box; that flow then finds
+    // the end requested and starts nothing after its box.
+    if (ending)
+        m_bEndRequested = true;
     if (m_bConnected)
         StopTunnel();
     return result;

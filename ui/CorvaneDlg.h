@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 inline constexpr UINT_PTR IDT_TUNNEL_MONITOR = 1;  // every 1000 ms while a tunnel runs
 inline constexpr UINT_PTR IDT_START_HIDDEN = 2;    // once, 1 ms after a hidden start
@@ -145,14 +146,26 @@ public:
     // The tunnel process runs in this job, which ends it when Corvane ends in
     // any way, so no orphan keeps port 1234 and the password in its command line.
     UniqueHandle m_tunnelJob;
-    // Set by command 32823: the IDOK it posts ends the dialog. Any other IDOK
+    // Set by command 32823 (at once, also while a flow runs) and by the end
+    // of the session: the IDOK that 32823 posts ends the dialog, and a flow
+    // waiting in a box leaves the system alone once it returns. Any other IDOK
     // comes from Enter while Connect is disabled, and does nothing.
     bool m_bEndRequested = false;
     // The pipe through which the current plink reads the password.
     std::wstring m_strPasswordPipe;
     // Set once the first listener on the SOCKS port turned out to be the tunnel's.
     bool m_bSocksPortConfirmed = false;
+    // One flow at a time (ui/FlowGate.cpp): set while a command, WM_CLOSE or
+    // a monitor tick is handled; what arrives meanwhile waits here.
+    bool m_bInFlow = false;
+    struct HeldMessage {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<HeldMessage> m_heldMessages;
 
 protected:
     void DoDataExchange() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };

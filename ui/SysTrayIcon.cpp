@@ -1,11 +1,13 @@
 #include "ui/SysTrayIcon.h"
 
 #include "framework/App.h"
+#include "framework/Seams.h"
 #include "framework/Strings.h"
 #include "res/resource.h"
 #include "ui/CorvaneDlg.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 // 952 is the 32-bit structure up to and including guidItem; in this 64-bit
@@ -28,6 +30,44 @@ void CopyText(wchar_t (&field)[N], const std::wstring& text)
     const size_t length = std::min(text.size(), N - 1);
     std::copy_n(text.c_str(), length, field);
     field[length] = L'\0';
+}
+
+// A visible, enabled dialog or message box of this thread other than the
+// main window (all of them are of the dialog class), or null.
+HWND FindOpenBox(HWND mainWindow)
+{
+    struct Search {
+        HWND mainWindow;
+        HWND found;
+    } search{mainWindow, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(context);
+            wchar_t className[16] = {};
+            ::GetClassNameW(window, className, 16);
+            if (window == search.mainWindow || std::wstring_view(className) != L"#32770" ||
+                !::IsWindowVisible(window) || !::IsWindowEnabled(window))
+                return TRUE;
+            search.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// While a box is open, a flow waits for it: a tray click brings the box to
+// the front rather than offer commands that would have to wait behind it.
+bool BringOpenBoxForward()
+{
+    if (!ModalBoxOpen())
+        return false;
+    CWnd* main = AfxGetMainWnd();
+    if (HWND box = FindOpenBox(main ? main->GetSafeHwnd() : nullptr)) {
+        ::SetForegroundWindow(box);
+        ::BringWindowToTop(box);
+    }
+    return true;
 }
 
 // Sent to every top-level window when Explorer (re)creates the taskbar.
@@ -253,6 +293,8 @@ void CSysTrayIcon::OnLButtonDown(UINT id, int x, int y)
 
 void CSysTrayIcon::OnRButtonDown(UINT, int x, int y)
 {
+    if (BringOpenBoxForward())
+        return;
     UniqueMenu menu = BuildMenu();
     if (!menu)
         return;
@@ -266,6 +308,8 @@ void CSysTrayIcon::OnRButtonDown(UINT, int x, int y)
 
 void CSysTrayIcon::OnLButtonDblClk(UINT, int, int)
 {
+    if (BringOpenBoxForward())
+        return;
     if (m_pOwnerWnd)
         m_pOwnerWnd->ShowAndActivate();
 }

@@ -4,6 +4,9 @@
 #include "E2eSupport.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -11,6 +14,30 @@ using namespace std::chrono_literals;
 using namespace driver;
 
 constexpr auto kExitTimeout = 20000ms;
+
+int RunningPlinks()
+{
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        count += _wcsicmp(entry.szExeFile, L"plink.exe") == 0 ? 1 : 0;
+    return count;
+}
+
+// Process files in the temporary folder that Corvane shares with this test.
+int ProcessFilesLeft()
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+        const std::wstring name = entry.path().filename().wstring();
+        const std::wstring extension = entry.path().extension().wstring();
+        if (name.starts_with(L"Process") && (extension == L".in" || extension == L".out" || extension == L".err"))
+            ++count;
+    }
+    return count;
+}
 
 class StartupTest : public testing::Test {
 protected:
@@ -124,6 +151,34 @@ TEST_F(StartupTest, OnlyInScreenMovesAreRemembered)
     }
     SendCommand(main, 32823);
     EXPECT_TRUE(corvane.WaitForExit(kExitTimeout));
+}
+
+// The system ends the session as it would: it asks, then tells, every
+// top-level window; a connected Corvane leaves the system direct before it is
+// ended.
+TEST_F(StartupTest, TheEndOfTheSessionWhileConnectedLeavesTheSystemDirect)
+{
+    Program corvane = install.Start();
+    HWND main = WaitForMainWindow(corvane);
+    ASSERT_NE(main, nullptr);
+    SetEditText(main, 1003, L"stay-session");
+    SetEditText(main, 1004, L"secret");
+    Click(main, 1016);
+    ASSERT_TRUE(WaitUntil([&] { return GetText(main, 1016) == L"Disconnect"; }, 10000ms));
+    EXPECT_EQ(ReadSystemProxy().proxyServer, L"socks=localhost:1234");
+    EXPECT_EQ(RunningPlinks(), 1);
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_NE(answer, 0u) << "Corvane lets the session end";
+    ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer));
+
+    const SystemProxyState proxy = ReadSystemProxy();
+    EXPECT_EQ(proxy.proxyEnable, 0u);
+    EXPECT_EQ(proxy.proxyServer, L"");
+    EXPECT_EQ(RunningPlinks(), 0);
+    EXPECT_EQ(ProcessFilesLeft(), 0);
+    corvane.Terminate(0);  // as the system ends a process after its session
 }
 
 TEST_F(StartupTest, EnterPressesConnectNotOk)

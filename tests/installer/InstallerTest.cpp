@@ -1,7 +1,9 @@
 // The per-user installer round trip under Wine: a silent install puts the
 // files, the shortcut and the registry values in place and Corvane starts from
 // the installed folder; a silent uninstall while Corvane runs connected ends
-// it, leaves the system proxy and Firefox direct and removes everything.
+// it (also when it waits in a box), leaves the system proxy and Firefox
+// direct and removes everything, its settings included, or keeps its entry
+// while files remain.
 // packaging/test-installer.sh builds the installer and runs this program with
 // CORVANE_INSTALLER (its path) and CORVANE_INSTALLER_CUSTOMER_ID set.
 #include "WindowDriver.h"
@@ -208,8 +210,37 @@ TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndCorvaneStartsFromTher
     EXPECT_EQ(corvane.WaitForExit(kStepLimit), std::optional<DWORD>(0));
 }
 
-TEST_F(InstallerTest, SilentUninstallWhileConnectedEndsCorvaneRestoresAndRemovesEverything)
+TEST_F(InstallerTest, AnUpgradeWithoutACustomerIdKeepsTheInstalledOne)
 {
+    InstallSilently();
+    const fs::path withoutId = Environment(L"CORVANE_INSTALLER_WITHOUT_ID");
+    ASSERT_TRUE(fs::exists(withoutId)) << "CORVANE_INSTALLER_WITHOUT_ID names no file";
+    driver::Program upgrade(withoutId, L"/S");
+    ASSERT_EQ(upgrade.WaitForExit(kStepLimit), std::optional<DWORD>(0));
+    wchar_t customerId[256] = {};
+    ::GetPrivateProfileStringW(L"STATISTICS", L"C_ID", L"<none>", customerId, 256,
+                               Installed(L"Corvane.ini").wstring().c_str());
+    EXPECT_EQ(std::wstring(customerId), m_customerId);
+    EXPECT_FALSE(m_customerId.empty());
+}
+
+// How Corvane and its folder are found when the uninstaller runs.
+struct UninstallCase {
+    const char* name;
+    bool boxOpen;   // Corvane waits for an answer, so command 32823 waits too
+    bool fileHeld;  // another program holds an installed file open
+};
+
+void PrintTo(const UninstallCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UninstallTest : public InstallerTest, public testing::WithParamInterface<UninstallCase> {};
+
+TEST_P(UninstallTest, SilentUninstallWhileConnectedEndsCorvaneAndLeavesTheSystemDirect)
+{
+    const UninstallCase& c = GetParam();
     InstallSilently();
     // The plink double in place of PuTTY's plink: a user name starting "stay"
     // logs in at once and keeps a SOCKS listener up, no SSH server needed.
@@ -225,13 +256,25 @@ TEST_F(InstallerTest, SilentUninstallWhileConnectedEndsCorvaneRestoresAndRemoves
     ASSERT_TRUE(driver::WaitUntil([&] { return driver::GetText(main, 1016) == L"Disconnect"; }, kStepLimit));
     ASSERT_EQ(ReadDword(kInternetSettings, L"ProxyEnable"), std::optional<DWORD>(1));
     ASSERT_TRUE(RunsFrom(Installed(L"plink.exe")));
+    const std::wstring remembered = L"remembered";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kProductProfile, L"Password", REG_SZ, remembered.c_str(),
+                      static_cast<DWORD>((remembered.size() + 1) * sizeof(wchar_t)));
+    if (c.boxOpen) {
+        ::PostMessageW(main, WM_COMMAND, 32788, 0);  // the tray's "Restore System Defaults..."
+        ASSERT_TRUE(driver::FindDialog({corvane.Id(), L"Corvane", L"restore the system defaults"}, kStepLimit));
+    }
+    driver::UniqueHandle held;
+    if (c.fileHeld)
+        held = driver::UniqueHandle(::CreateFileW(Installed(L"PuTTY-LICENCE.txt").wstring().c_str(), GENERIC_READ, 0,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
 
     // The uninstaller copies itself to the temporary folder and runs from
-    // there; its last step removes the uninstall key.
+    // there; its last step removes Corvane's settings.
     driver::Program uninstall(Installed(L"Uninstall.exe"), L"/S");
-    ASSERT_TRUE(driver::WaitUntil([] { return !KeyExists(kUninstallKey); }, kStepLimit));
+    ASSERT_TRUE(driver::WaitUntil([] { return !KeyExists(kProductProfile); }, kStepLimit));
 
-    EXPECT_EQ(corvane.WaitForExit(0ms), std::optional<DWORD>(0)) << "ended by command 32823";
+    // Ended by command 32823, or after 10 s without an answer by the uninstaller.
+    EXPECT_EQ(corvane.WaitForExit(0ms), std::optional<DWORD>(c.boxOpen ? 1 : 0));
     EXPECT_FALSE(RunsFrom(Installed(L"plink.exe")));
     EXPECT_EQ(ReadDword(kInternetSettings, L"ProxyEnable"), std::optional<DWORD>(0));
     EXPECT_EQ(ReadBytes(UserJs()), std::string(kForeignLine) + std::string(kOffLines));
@@ -240,11 +283,18 @@ TEST_F(InstallerTest, SilentUninstallWhileConnectedEndsCorvaneRestoresAndRemoves
     std::vector<std::wstring> left;
     if (fs::exists(m_folder))
         for (const auto& entry : fs::directory_iterator(m_folder))
-            left.push_back(entry.path().filename().wstring());
-    EXPECT_TRUE(left.empty() || left == std::vector<std::wstring>{L"plink-double.log"})
-        << testing::PrintToString(left);
+            if (entry.path().filename() != L"plink-double.log")
+                left.push_back(entry.path().filename().wstring());
+    EXPECT_EQ(left, c.fileHeld ? std::vector<std::wstring>{L"PuTTY-LICENCE.txt"} : std::vector<std::wstring>{});
+    EXPECT_EQ(KeyExists(kUninstallKey), c.fileHeld) << "kept while files remain, to be run again";
     EXPECT_FALSE(fs::exists(m_shortcut));
     EXPECT_EQ(ReadString(kRunKey, L"Corvane"), std::nullopt);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, UninstallTest,
+                         testing::Values(UninstallCase{"Connected", false, false},
+                                         UninstallCase{"ConnectedWithABoxOpen", true, false},
+                                         UninstallCase{"AFileHeldOpen", false, true}),
+                         [](const testing::TestParamInfo<UninstallCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -248,17 +248,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FlowsTest, EndingWithoutTheExitFlowStillLeavesTheSystemDirect)
 {
-    for (const UINT ending : {static_cast<UINT>(IDCANCEL), static_cast<UINT>(ID_END_DIALOG)}) {
+    struct Ending {
+        UINT command;
+        bool duringConnectWarning;  // posted while the warning is open, then OK
+    };
+    for (const Ending ending : {Ending{IDCANCEL, false}, Ending{ID_END_DIALOG, false}, Ending{ID_END_DIALOG, true}}) {
+        SCOPED_TRACE(testing::Message() << ending.command << (ending.duringConnectWarning ? " during" : ""));
         dialog.reset();
         dialog.emplace();
-        ConnectQuietly();
-        const DWORD plink = Dlg().m_processInfo.dwProcessId;
-        ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
-        dialog->Command(ending);  // Escape, or the installer's command
-        EXPECT_TRUE(WaitFor([&] { return Dlg().GetSafeHwnd() == nullptr; }, 5000)) << ending;
-        EXPECT_TRUE(none.Shown().empty());
-        EXPECT_FALSE(ProcessRuns(plink)) << ending;
-        EXPECT_EQ(SystemProxyServer(), L"") << ending;
+        ClearPlinkCalls();
+        if (ending.duringConnectWarning) {
+            BrowserStandIns browsers;
+            browsers.Start(L"firefox.exe");
+            Type(L"stay-ending");
+            ModalScript ok([&](CDialog&) {
+                ::PostMessageW(Window(), WM_COMMAND, ending.command, 0);
+                PumpMessages();
+                return static_cast<INT_PTR>(IDOK);
+            });
+            dialog->Command(IDC_CONNECT);
+            EXPECT_TRUE(ReadPlinkCalls().empty()) << "the OK after the end connects nothing";
+        } else {
+            ConnectQuietly();
+            ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
+            dialog->Command(ending.command);  // Escape, or the installer's command
+            EXPECT_TRUE(none.Shown().empty());
+        }
+        EXPECT_TRUE(WaitFor([&] { return Dlg().GetSafeHwnd() == nullptr; }, 5000));
+        for (const PlinkCall& call : ReadPlinkCalls())
+            EXPECT_FALSE(ProcessRuns(call.processId));
+        EXPECT_EQ(SystemProxyServer(), L"");
     }
 }
 

@@ -503,6 +503,38 @@ TEST_F(MainWindowTray, MinimiseHidesTheWindowAndShowsTheBalloonWithTheStateIcon)
     }
 }
 
+TEST_F(MainWindowTray, WhileABoxIsOpenATrayClickBringsItForwardInsteadOfTheMenu)
+{
+    harness->ShowAndActivate();
+    std::vector<HWND> foreground;
+    static bool menuOpened = false;
+    menuOpened = false;
+    ModalScript about([&](CDialog&) {
+        // A real window of the dialog class stands for the open box.
+        HWND box = ::CreateWindowExW(0, L"#32770", L"box", WS_POPUP | WS_VISIBLE, 0, 0, 100, 50,
+                                     harness->GetSafeHwnd(), nullptr, nullptr, nullptr);
+        // A menu that opens anyway is recorded and closed by a timer that its loop runs.
+        const UINT_PTR watch = ::SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+            if (HWND popup = ::FindWindowW(L"#32768", nullptr); popup && ::IsWindowVisible(popup)) {
+                menuOpened = true;
+                ::EndMenu();
+            }
+        });
+        for (LPARAM click : {LPARAM{WM_RBUTTONDOWN}, LPARAM{WM_LBUTTONDOWN}, LPARAM{WM_LBUTTONDBLCLK}}) {
+            ::SetForegroundWindow(harness->GetSafeHwnd());
+            ::SendMessageW(harness->m_trayIcon.GetTrayWindow(), WM_USER + 1, 1, click);
+            foreground.push_back(::GetForegroundWindow() == box ? box : nullptr);
+        }
+        ::KillTimer(nullptr, watch);
+        ::DestroyWindow(box);
+        return static_cast<INT_PTR>(IDOK);
+    });
+    harness.Command(ID_ABOUT);
+    ASSERT_EQ(about.Shown().size(), 1u);
+    EXPECT_FALSE(menuOpened);
+    EXPECT_THAT(foreground, testing::Each(testing::NotNull()));
+}
+
 TEST_F(MainWindowTray, OtherSystemCommandsShowNoBalloon)
 {
     harness->ShowAndActivate();

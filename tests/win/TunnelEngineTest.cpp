@@ -8,6 +8,7 @@
 
 #include "ServiceProfile.h"
 #include "app/Settings.h"
+#include "framework/Handles.h"
 #include "framework/Strings.h"
 #include "framework/TextFormat.h"
 #include "res/resource.h"
@@ -19,6 +20,8 @@
 #include <gmock/gmock.h>
 
 #include <optional>
+
+#include <tlhelp32.h>
 
 namespace {
 
@@ -38,6 +41,18 @@ std::vector<std::wstring> ProcessFilesIn(const std::filesystem::path& folder)
         if (IsProcessFileName(entry.path().filename().wstring()))
             names.push_back(entry.path().filename().wstring());
     return names;
+}
+
+// plink processes of this test run, whether or not they logged their start yet.
+int RunningPlinks()
+{
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry))
+        count += _wcsicmp(entry.szExeFile, L"plink.exe") == 0 ? 1 : 0;
+    return count;
 }
 
 class TunnelEngineTest : public testing::Test {
@@ -67,10 +82,11 @@ protected:
         return launched;
     }
 
-    // One tick of the monitor; true when it re-armed the timer.
+    // One tick of the monitor, sent as the timer sends it; true when it
+    // re-armed the timer.
     bool Tick()
     {
-        Dlg().OnTimer(IDT_TUNNEL_MONITOR, 0);
+        ::SendMessageW(Window(), WM_TIMER, IDT_TUNNEL_MONITOR, 0);
         return ::KillTimer(Window(), IDT_TUNNEL_MONITOR) != FALSE;
     }
 
@@ -382,6 +398,57 @@ TEST_F(TunnelEngineTest, OtherFailuresAlternateBetweenTheSecondServerAndTheRetry
     EXPECT_FALSE(g_bRetryPromptArmed);
     EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), L"Connect");
 }
+
+// A tray or installer command that comes while the monitor's Retry question
+// is open (posted by the answer, which lets the box's loop run as the real
+// box would) waits until the tick has ended, then runs on a consistent state.
+struct RetryRaceCase {
+    const char* name;
+    UINT command;
+    bool connected;  // after the command
+    bool ends;       // the dialog ends
+};
+
+void PrintTo(const RetryRaceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class RetryRaceTest : public TunnelEngineTest, public testing::WithParamInterface<RetryRaceCase> {};
+
+TEST_P(RetryRaceTest, ACommandDuringTheRetryQuestionWaitsForTheTick)
+{
+    const RetryRaceCase& c = GetParam();
+    settings::WriteInt(settings::kEnableSwitchSrvrMessage, 0);
+    ASSERT_TRUE(Launch(L"silent-race"));
+    ASSERT_TRUE(WaitForTunnelExit());
+    g_bRetryPromptArmed = true;  // this failure asks
+    ScopedSeam<MessageBoxHandler> retry(seams::messageBox, [&](const MessageBoxRequest&) {
+        Dlg().m_strUsername = L"stay-race";  // what starts from now on stays up
+        ::PostMessageW(Window(), WM_COMMAND, c.command, 0);
+        PumpMessages();
+        EXPECT_EQ(ReadPlinkCalls().size(), 1u) << "nothing ran inside the question";
+        return IDRETRY;
+    });
+    ::SendMessageW(Window(), WM_TIMER, IDT_TUNNEL_MONITOR, 0);
+    EXPECT_TRUE(WaitFor([&] { return !c.ends || !Window(); }, 5000));
+
+    EXPECT_EQ(Dlg().m_bConnected, c.connected);
+    EXPECT_EQ(Dlg().m_processInfo.hProcess != nullptr, c.connected);
+    EXPECT_EQ(SystemProxyServer(), c.connected ? L"socks=localhost:1234" : L"");
+    EXPECT_EQ(RunningPlinks(), c.connected ? 1 : 0);
+    if (!c.ends) {
+        EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), c.connected ? L"Disconnect" : L"Connect");
+        EXPECT_EQ(::KillTimer(Window(), IDT_TUNNEL_MONITOR) != FALSE, c.connected) << "the monitor's timer";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, RetryRaceTest,
+    testing::Values(RetryRaceCase{"TrayDisconnect", ID_DISCONNECT, false, false},
+                    RetryRaceCase{"TrayLocation", ID_LOCATION_FIRST, true, false},
+                    RetryRaceCase{"InstallerEnd", ID_END_DIALOG, false, true}),
+    [](const testing::TestParamInfo<RetryRaceCase>& info) { return info.param.name; });
 
 TEST_F(TunnelEngineTest, AHostKeyQuestionIsDeclinedAndTheServerNeverGetsThePassword)
 {
