@@ -2,6 +2,7 @@
 // the main dialog's modal run.
 #pragma once
 
+#include "app/Product.h"
 #include "framework/App.h"
 
 #include <string>
@@ -29,4 +30,3 @@ bool CommandLineHasSwitch(const std::wstring& commandLine, const wchar_t* option
 
 inline constexpr const wchar_t* kInstanceMutexName = L"Quenmoor.Corvane.6";
 inline constexpr const wchar_t* kRegistryCompany = L"Quenmoor";
-inline constexpr const wchar_t* kMainWindowTitle = L"Corvane v.3.00";

@@ -152,11 +152,11 @@ public:
     Disconnect CorvaneDisconnect()
     {
         Disconnect result;
-        if (!m_dialog->m_processInfo.hProcess) {
+        if (!m_dialog->m_tunnel.ProcessHandle()) {
             Failure("no tunnel process to stop");
             return result;
         }
-        ExitClock exitClock(m_dialog->m_processInfo.hProcess);
+        ExitClock exitClock(m_dialog->m_tunnel.ProcessHandle());
         FolderChangeClock userJsClock(m_firefox.Folder());
         const double start = NowMs();
         m_dialog->StopTunnel();

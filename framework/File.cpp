@@ -1,5 +1,6 @@
 #include "framework/File.h"
 
+#include "framework/SystemErrorText.h"
 #include "framework/TextFormat.h"
 
 bool CFile::Open(const std::wstring& path, UINT flags, CFileException* error)
@@ -51,12 +52,7 @@ bool CFile::Write(const void* buffer, UINT count)
 
 std::wstring CFileException::GetErrorMessage(size_t maxLength) const
 {
-    wchar_t* system = nullptr;
-    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                     nullptr, m_lOsError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                     reinterpret_cast<LPWSTR>(&system), 0, nullptr);
-    UniqueLocalMemory owner(system);
-    std::wstring reason = system ? system : FormatText(L"Error code %s.", {DecimalText(m_lOsError)});
+    std::wstring reason = SystemErrorText(m_lOsError);
     while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
         reason.pop_back();
     std::wstring text = FormatText(L"An error occurred while accessing %s.\n%s", {m_strFileName, reason});

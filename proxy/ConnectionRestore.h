@@ -3,6 +3,8 @@
 // back when it switches off, and their journal text.
 #pragma once
 
+#include "tunnel/SocksPort.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,8 +14,6 @@
 // WinINet's per-connection flag bits (values fixed by its interface).
 inline constexpr std::uint32_t kProxyTypeDirect = 0x1;
 inline constexpr std::uint32_t kProxyTypeProxy = 0x2;
-// The tunnel's SOCKS end; the tunnel process listens on the same port.
-inline constexpr std::wstring_view kTunnelProxyServer = L"socks=localhost:1234";
 
 // The options of one connection: the LAN settings (empty name) or a
 // dial-up/VPN entry, which WinINet uses instead while it is connected.

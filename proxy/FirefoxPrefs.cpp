@@ -1,6 +1,7 @@
 #include "proxy/FirefoxPrefs.h"
 
 #include "proxy/JournalText.h"
+#include "tunnel/SocksPort.h"
 
 #include <cctype>
 #include <utility>
@@ -9,7 +10,8 @@
 namespace {
 
 constexpr std::wstring_view kPrefTag = L"pref";
-constexpr std::array<std::string_view, kProxyPrefNames.size()> kTunnelValues = {"\"localhost\"", "1234", "1", "true"};
+constexpr std::array<std::string_view, kProxyPrefNames.size()> kTunnelValues = {"\"localhost\"", kSocksPortText, "1",
+                                                                                 "true"};
 constexpr std::array<std::string_view, kProxyPrefNames.size()> kDefaultValues = {"\"\"", "0", "5", "false"};
 
 constexpr std::string_view kUserPref = "user_pref(";

@@ -5,7 +5,7 @@
 #include "framework/Strings.h"
 #include "framework/TextFormat.h"
 #include "proxy/ProxyJournal.h"
-#include "proxy/SystemErrorText.h"
+#include "framework/SystemErrorText.h"
 #include "res/resource.h"
 
 #include <ras.h>

@@ -27,7 +27,7 @@ void CCorvaneDlg::EndWithoutExitFlow(INT_PTR result)
     // Escape, IDOK and command 32823 (sent by an installer or uninstaller)
     // end the dialog without asking, but never leave the tunnel running with
     // the system pointed at it.
-    if (m_bConnected || m_processInfo.hProcess)
+    if (m_bConnected || m_tunnel.Started())
         StopTunnel();
     EndDialog(result);
 }

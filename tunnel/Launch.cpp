@@ -57,18 +57,6 @@ std::wstring CCorvaneDlg::GetServerHost() const
     return HostNameOfEntry(static_cast<int>(entry));
 }
 
-bool CCorvaneDlg::CreateProcessInputFile()
-{
-    CFile input;
-    if (!input.Open(m_strInFile, CFile::modeCreate | CFile::modeWrite) ||
-        !input.Write(kProcessInput.data(), static_cast<UINT>(kProcessInput.size()))) {
-        ShowMessageBox(m_hWnd, FormatText(LoadStringResource(IDS_INPUT_FILE_FAILED), {m_strInFile}),
-                       LoadStringResource(IDS_APP_NAME), MB_OK);
-        return false;
-    }
-    return true;
-}
-
 std::wstring CCorvaneDlg::ConnectedBalloonText() const
 {
     // The location list shows the location being connected, also during a
@@ -78,12 +66,24 @@ std::wstring CCorvaneDlg::ConnectedBalloonText() const
     return AppendTrayHint(LoadStringResource(group < 3 ? IDS_CONNECTED_ROTATING : IDS_CONNECTED_STATIC));
 }
 
-void CCorvaneDlg::NewProcessFileNames()
+bool CCorvaneDlg::OpenProcessFiles()
 {
-    m_strProcessGuid = MakeGuidString();
-    m_strInFile = ProcessFilePath(m_strTempDir, m_strProcessGuid, L"in");
-    m_strOutFile = ProcessFilePath(m_strTempDir, m_strProcessGuid, L"out");
-    m_strErrFile = ProcessFilePath(m_strTempDir, m_strProcessGuid, L"err");
+    m_tunnel.NameFiles(m_strTempDir);
+    CFileException error;
+    switch (m_tunnel.OpenFiles(error)) {
+    case CTunnelProcess::FileStep::Opened:
+        return true;
+    case CTunnelProcess::FileStep::InputFile:
+        ShowMessageBox(m_hWnd, FormatText(LoadStringResource(IDS_INPUT_FILE_FAILED), {m_tunnel.InPath()}),
+                       LoadStringResource(IDS_APP_NAME), MB_OK);
+        return false;
+    case CTunnelProcess::FileStep::ErrorFile:
+    case CTunnelProcess::FileStep::OutputFile:
+    case CTunnelProcess::FileStep::InputOpen:
+        break;
+    }
+    ShowFileError(m_hWnd, error);
+    return false;
 }
 
 void CCorvaneDlg::ShowPortInUse(uint32_t ownerProcessId)
@@ -123,10 +123,7 @@ bool CCorvaneDlg::StartProcess(const std::wstring& commandLine)
         ShowLaunchError(m_hWnd, IDS_PASSWORD_NOT_DELIVERED);
         return false;
     }
-    if (!m_tunnelJob)
-        m_tunnelJob.Reset(CreateKillOnCloseJob());
-    switch (StartTunnelProcess(TunnelProgramPath(), commandLine, m_fileIn.GetHandle(), m_fileOut.GetHandle(),
-                               m_fileErr.GetHandle(), m_tunnelJob.Get(), m_processInfo)) {
+    switch (m_tunnel.Start(TunnelProgramPath(), commandLine)) {
     case TunnelStart::Started:
         break;
     case TunnelStart::NotStarted:
@@ -137,10 +134,10 @@ bool CCorvaneDlg::StartProcess(const std::wstring& commandLine)
         return false;
     }
     std::string password = PasswordBytes(m_strPassword);
-    const bool served = pipe.Serve(m_processInfo, password, kPasswordHandoverMs);
+    const bool served = pipe.Serve(m_tunnel.ProcessHandle(), m_tunnel.ProcessId(), password, kPasswordHandoverMs);
     ::SecureZeroMemory(password.data(), password.size());
     if (!served) {
-        EndTunnelProcess(m_processInfo);
+        m_tunnel.End();
         ShowLaunchError(m_hWnd, IDS_PASSWORD_NOT_DELIVERED);
         return false;
     }
@@ -160,32 +157,10 @@ bool CCorvaneDlg::LaunchTunnel()
         return false;
     SeedHostKey(GetServerHost());
 
-    NewProcessFileNames();
-    CFileException error;
-    if (!m_fileErr.Open(m_strErrFile, CFile::modeCreate | CFile::modeWrite, &error)) {
-        ShowFileError(m_hWnd, error);
+    if (!OpenProcessFiles())
         return false;
-    }
-    if (!m_fileOut.Open(m_strOutFile, CFile::modeCreate | CFile::modeWrite, &error)) {
-        ShowFileError(m_hWnd, error);
-        m_fileErr.Close();
-        return false;
-    }
-    if (!CreateProcessInputFile()) {
-        m_fileErr.Close();
-        m_fileOut.Close();
-        return false;
-    }
-    if (!m_fileIn.Open(m_strInFile, CFile::modeRead, &error)) {
-        ShowFileError(m_hWnd, error);
-        m_fileErr.Close();
-        m_fileOut.Close();
-        return false;
-    }
-    m_bProcessFilesOpen = true;
-
     if (!StartProcess(commandLine)) {
-        CloseProcessFiles();
+        m_tunnel.CloseFiles();
         return false;
     }
     m_nMonitorTicks = 0;
@@ -197,8 +172,7 @@ bool CCorvaneDlg::LaunchTunnel()
         // Nothing may keep running behind a dialog that stays disconnected.
         AbandonProxyJournal();
         ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
-        EndTunnelProcess(m_processInfo);
-        CloseProcessFiles();
+        m_tunnel.End();
         DeleteProcessFiles();
         return false;
     }

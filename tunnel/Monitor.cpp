@@ -31,15 +31,13 @@ void CCorvaneDlg::MonitorTick()
     // tick runs inside another one or inside any other flow.
     ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
     ++m_nMonitorTicks;
-    DWORD exitCode = 0;
-    if (::GetExitCodeProcess(m_processInfo.hProcess, &exitCode) && exitCode == STILL_ACTIVE) {
+    if (m_tunnel.Alive()) {
         if (m_bSocksPortConfirmed || CheckSocksListener())
             ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
         return;
     }
 
-    if (m_bProcessFilesOpen)
-        CloseProcessFiles();
+    m_tunnel.CloseFiles();
     // A relaunched process's own error file is never read: the text of the
     // process that first ended stays the one reported.
     const std::wstring errorText = m_bReconnecting ? m_strLastError : ReadProcessErrors();
@@ -91,7 +89,7 @@ bool CCorvaneDlg::CheckSocksListener()
     // Only the first listener on the port is judged; after that the check
     // costs nothing while the tunnel idles.
     const std::vector<uint32_t> owners = ListenersOnLocalPort(kSocksPort);
-    switch (JudgePortListeners(owners, m_processInfo.dwProcessId)) {
+    switch (JudgePortListeners(owners, m_tunnel.ProcessId())) {
     case PortListener::NoneYet:
         return true;
     case PortListener::Ours:
@@ -102,7 +100,7 @@ bool CCorvaneDlg::CheckSocksListener()
     }
     ShowAndActivate();
     for (const uint32_t owner : owners)
-        if (owner != 0 && owner != m_processInfo.dwProcessId) {
+        if (owner != 0 && owner != m_tunnel.ProcessId()) {
             ShowPortInUse(owner);
             break;
         }
@@ -123,29 +121,17 @@ void CCorvaneDlg::GiveUpTunnel()
 bool CCorvaneDlg::RelaunchTunnel()
 {
     CWaitCursor wait;
-    if (m_processInfo.hProcess)
-        ::TerminateProcess(m_processInfo.hProcess, 0);
-    if (m_processInfo.hProcess)
-        ::CloseHandle(m_processInfo.hProcess);
-    if (m_processInfo.hThread)
-        ::CloseHandle(m_processInfo.hThread);
-    m_processInfo = {};
-
+    m_tunnel.End();
     const std::wstring commandLine = NewTunnelCommandLine();
-    if (commandLine.empty())
+    if (commandLine.empty() || !OpenProcessFiles())
         return false;
-    NewProcessFileNames();
-    if (!CreateProcessInputFile())
-        return false;
-    m_fileIn.Open(m_strInFile, CFile::modeRead);
-    m_fileOut.Open(m_strOutFile, CFile::modeCreate | CFile::modeWrite);
-    m_fileErr.Open(m_strErrFile, CFile::modeCreate | CFile::modeWrite);
-    m_bProcessFilesOpen = true;
 
     // The host key is not seeded again; the second server entry is used
     // while the retry alternation is armed.
-    if (!StartProcess(commandLine))
+    if (!StartProcess(commandLine)) {
+        m_tunnel.CloseFiles();
         return false;
+    }
     m_nMonitorTicks = 0;
     ::SetTimer(m_hWnd, IDT_TUNNEL_MONITOR, kMonitorPeriodMs, nullptr);
     m_bReconnecting = true;
@@ -159,7 +145,7 @@ std::wstring CCorvaneDlg::ReadProcessErrors()
     // Only the start of a runaway error file is kept.
     std::string bytes;
     CFile errors;
-    if (errors.Open(m_strErrFile, CFile::modeRead)) {
+    if (errors.Open(m_tunnel.ErrPath(), CFile::modeRead)) {
         char buffer[4096];
         while (bytes.size() < kMaxErrorTextBytes) {
             const UINT read = errors.Read(buffer, sizeof(buffer));
@@ -169,12 +155,12 @@ std::wstring CCorvaneDlg::ReadProcessErrors()
         }
         errors.Close();
     }
-    ::DeleteFileW(m_strErrFile.c_str());
+    ::DeleteFileW(m_tunnel.ErrPath().c_str());
 
     ProcessErrors result = InterpretProcessErrors(bytes, LoadStringResource(IDS_UNEXPECTED_ERROR));
     if (result.hostKeyQuestion) {
         CFile input;
-        if (input.Open(m_strInFile, CFile::modeCreate | CFile::modeWrite))
+        if (input.Open(m_tunnel.InPath(), CFile::modeCreate | CFile::modeWrite))
             input.Write("y", 1);
     }
     return result.text;

@@ -55,12 +55,12 @@ bool PasswordPipe::Create(const std::wstring& name)
     return static_cast<bool>(m_pipe);
 }
 
-bool PasswordPipe::Serve(const PROCESS_INFORMATION& child, std::string_view secret, DWORD timeoutMs)
+bool PasswordPipe::Serve(HANDLE child, DWORD childProcessId, std::string_view secret, DWORD timeoutMs)
 {
-    if (!m_pipe || !WaitForClient(child.hProcess, timeoutMs))
+    if (!m_pipe || !WaitForClient(child, timeoutMs))
         return false;
     ULONG client = 0;
-    if (!::GetNamedPipeClientProcessId(m_pipe.Get(), &client) || client != child.dwProcessId) {
+    if (!::GetNamedPipeClientProcessId(m_pipe.Get(), &client) || client != childProcessId) {
         m_pipe.Reset();
         return false;
     }

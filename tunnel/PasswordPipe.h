@@ -18,7 +18,7 @@ public:
     // (a process id the system reports, not one the client claims), writes the
     // secret followed by LF and closes the pipe. False, with nothing written,
     // when the child ends or the time runs out first or another process came.
-    bool Serve(const PROCESS_INFORMATION& child, std::string_view secret, DWORD timeoutMs);
+    bool Serve(HANDLE child, DWORD childProcessId, std::string_view secret, DWORD timeoutMs);
 
 private:
     bool WaitForClient(HANDLE child, DWORD timeoutMs);

@@ -40,7 +40,7 @@ bool InternetSettingsWritable()
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kInternetSettingsPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    ::RegCloseKey(key);
+    const UniqueRegKey opened(key);
     return true;
 }
 
@@ -51,11 +51,9 @@ void CCorvaneDlg::StopTunnel()
     CWaitCursor wait;
     // A relaunch that failed leaves no process but a system still pointed at
     // the tunnel: that is restored too.
-    if (m_processInfo.hProcess || m_bProcessFilesOpen || m_bConnected) {
+    if (m_tunnel.Started() || m_tunnel.FilesOpen() || m_bConnected) {
         ::KillTimer(m_hWnd, IDT_TUNNEL_MONITOR);
-        EndTunnelProcess(m_processInfo);
-        if (m_bProcessFilesOpen)
-            CloseProcessFiles();
+        m_tunnel.End();
         DeleteProcessFiles();
 
         if (!InternetSettingsWritable() || SetSystemProxy(m_hWnd, false)) {
@@ -71,14 +69,6 @@ void CCorvaneDlg::StopTunnel()
         }
     }
     g_bRetryPromptArmed = false;
-}
-
-void CCorvaneDlg::CloseProcessFiles()
-{
-    m_fileIn.Close();
-    m_fileOut.Close();
-    m_fileErr.Close();
-    m_bProcessFilesOpen = false;
 }
 
 void CCorvaneDlg::DeleteProcessFiles()
@@ -97,7 +87,7 @@ void CCorvaneDlg::DeleteProcessFiles()
         } while (::FindNextFileW(search.Get(), &found));
     }
     // The files of the process that has just been ended go as well.
-    for (const std::wstring* file : {&m_strInFile, &m_strOutFile, &m_strErrFile})
+    for (const std::wstring* file : {&m_tunnel.InPath(), &m_tunnel.OutPath(), &m_tunnel.ErrPath()})
         if (!file->empty())
             DeleteEndedProcessFile(*file);
 }

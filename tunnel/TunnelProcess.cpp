@@ -40,6 +40,25 @@ private:
     bool m_ready = false;
 };
 
+// A job object that kills its processes when its last handle closes; none
+// when the limit cannot be set, since a job without it protects nothing.
+UniqueHandle CreateKillOnCloseJob()
+{
+    UniqueHandle job(::CreateJobObjectW(nullptr, nullptr));
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job && !::SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits)))
+        job.Reset();
+    return job;
+}
+
+bool WriteInputFile(const std::wstring& path)
+{
+    CFile input;
+    return input.Open(path, CFile::modeCreate | CFile::modeWrite) &&
+           input.Write(kProcessInput.data(), static_cast<UINT>(kProcessInput.size()));
+}
+
 }  // namespace
 
 std::wstring MakeGuidString()
@@ -64,11 +83,44 @@ std::wstring TunnelProgramPath()
     return path + L"plink.exe";
 }
 
-TunnelStart StartTunnelProcess(const std::wstring& program, const std::wstring& commandLine, HANDLE input,
-                               HANDLE output, HANDLE error, HANDLE job, PROCESS_INFORMATION& process)
+void CTunnelProcess::NameFiles(const std::wstring& folder)
 {
-    process = {};
-    InheritedHandles inherited({input, output, error});
+    m_guid = MakeGuidString();
+    m_inPath = ProcessFilePath(folder, m_guid, L"in");
+    m_outPath = ProcessFilePath(folder, m_guid, L"out");
+    m_errPath = ProcessFilePath(folder, m_guid, L"err");
+}
+
+CTunnelProcess::FileStep CTunnelProcess::OpenFiles(CFileException& error)
+{
+    FileStep failed = FileStep::Opened;
+    if (!m_err.Open(m_errPath, CFile::modeCreate | CFile::modeWrite, &error))
+        failed = FileStep::ErrorFile;
+    else if (!m_out.Open(m_outPath, CFile::modeCreate | CFile::modeWrite, &error))
+        failed = FileStep::OutputFile;
+    else if (!WriteInputFile(m_inPath))
+        failed = FileStep::InputFile;
+    else if (!m_in.Open(m_inPath, CFile::modeRead, &error))
+        failed = FileStep::InputOpen;
+    if (failed != FileStep::Opened) {
+        CloseFiles();
+        return failed;
+    }
+    m_filesOpen = true;
+    return FileStep::Opened;
+}
+
+void CTunnelProcess::CloseFiles()
+{
+    m_in.Close();
+    m_out.Close();
+    m_err.Close();
+    m_filesOpen = false;
+}
+
+TunnelStart CTunnelProcess::Start(const std::wstring& program, const std::wstring& commandLine)
+{
+    InheritedHandles inherited({m_in.GetHandle(), m_out.GetHandle(), m_err.GetHandle()});
     if (!inherited.Ready())
         return TunnelStart::NotStarted;
 
@@ -76,49 +128,46 @@ TunnelStart StartTunnelProcess(const std::wstring& program, const std::wstring& 
     startup.StartupInfo.cb = sizeof(startup);
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
     startup.StartupInfo.wShowWindow = SW_HIDE;
-    startup.StartupInfo.hStdInput = input;
-    startup.StartupInfo.hStdOutput = output;
-    startup.StartupInfo.hStdError = error;
+    startup.StartupInfo.hStdInput = m_in.GetHandle();
+    startup.StartupInfo.hStdOutput = m_out.GetHandle();
+    startup.StartupInfo.hStdError = m_err.GetHandle();
     startup.lpAttributeList = inherited.Get();
     // CreateProcessW may write into the command line, so it gets a copy.
     std::vector<wchar_t> command(commandLine.begin(), commandLine.end());
     command.push_back(L'\0');
+    PROCESS_INFORMATION process{};
     if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE,
                           CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr, &startup.StartupInfo,
-                          &process)) {
-        process = {};
+                          &process))
         return TunnelStart::NotStarted;
-    }
-    if (!job || !::AssignProcessToJobObject(job, process.hProcess)) {
-        EndTunnelProcess(process);
+    m_process.Reset(process.hProcess);
+    m_thread.Reset(process.hThread);
+    m_processId = process.dwProcessId;
+
+    m_job = CreateKillOnCloseJob();
+    if (!m_job || !::AssignProcessToJobObject(m_job.Get(), m_process.Get())) {
+        End();
         return TunnelStart::NotContained;
     }
-    ::ResumeThread(process.hThread);
+    ::ResumeThread(m_thread.Get());
     return TunnelStart::Started;
 }
 
-void EndTunnelProcess(PROCESS_INFORMATION& process)
+bool CTunnelProcess::Alive() const
 {
-    if (process.hProcess) {
-        ::TerminateProcess(process.hProcess, 0);
-        ::WaitForSingleObject(process.hProcess, kExitWaitMs);
-        ::CloseHandle(process.hProcess);
-    }
-    if (process.hThread)
-        ::CloseHandle(process.hThread);
-    process = {};
+    DWORD exitCode = 0;
+    return m_process && ::GetExitCodeProcess(m_process.Get(), &exitCode) && exitCode == STILL_ACTIVE;
 }
 
-HANDLE CreateKillOnCloseJob()
+void CTunnelProcess::End()
 {
-    HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
-    if (!job)
-        return nullptr;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
-        ::CloseHandle(job);
-        return nullptr;
+    if (m_process) {
+        ::TerminateProcess(m_process.Get(), 0);
+        ::WaitForSingleObject(m_process.Get(), kExitWaitMs);
     }
-    return job;
+    m_process.Reset();
+    m_thread.Reset();
+    m_job.Reset();
+    m_processId = 0;
+    CloseFiles();
 }

@@ -1,13 +1,12 @@
 // The texts the tunnel engine hands to plink, the file system and the registry.
 #pragma once
 
+#include "tunnel/SocksPort.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The local port of plink's dynamic SOCKS forward, where the proxies point.
-inline constexpr unsigned short kSocksPort = 1234;
 
 // plink's arguments: "plink -ssh -D 1234 -P 4962 -l <user> -pwfile <file>
 // <user>@<host>". The password never stands on a command line, where every

@@ -1,5 +1,6 @@
 #include "ui/AboutBox.h"
 
+#include "app/Product.h"
 #include "framework/TextFormat.h"
 #include "res/resource.h"
 #include "ui/CorvaneDlg.h"
@@ -13,8 +14,6 @@ constexpr const wchar_t* kAboutFormat =
     L"Copyright \u00A9 2007-2010 Quenmoor. All rights reserved.\n"
     L"%s is a trademark of Quenmoor.\n"
     L"Unauthorised copying, resale or distribution of this program is prohibited.";
-constexpr const wchar_t* kProductName = L"Corvane";
-constexpr const wchar_t* kVersionText = L"3.00";
 constexpr int kTextLeft = 50;
 constexpr int kTextTop = 50;
 constexpr int kTextFar = 3000;

@@ -1,5 +1,6 @@
 #include "ui/CorvaneDlg.h"
 
+#include "app/Product.h"
 #include "app/Settings.h"
 #include "framework/App.h"
 #include "framework/Seams.h"
@@ -14,8 +15,6 @@
 bool g_bRetryPromptArmed = false;
 
 namespace {
-constexpr const wchar_t* kProductName = L"Corvane";
-constexpr const wchar_t* kVersionText = L"3.00";
 constexpr int kCredentialLimit = 15;
 constexpr COLORREF kImageMask = RGB(255, 255, 255);
 }  // namespace
@@ -65,12 +64,9 @@ CCorvaneDlg::CCorvaneDlg(UINT templateId) : CDialogWithTable(templateId)
     m_strAccountUrl = AccountPageUrl();
 }
 
-CCorvaneDlg::~CCorvaneDlg()
-{
-    if (m_bProcessFilesOpen)
-        CloseProcessFiles();
-    // Image lists, the tray icon and the file objects free themselves.
-}
+// Image lists, the tray icon and the tunnel (its files, its process, whose job
+// ends it) free themselves.
+CCorvaneDlg::~CCorvaneDlg() = default;
 
 void CCorvaneDlg::DoDataExchange()
 {

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "framework/File.h"
+#include "tunnel/MonitorDecision.h"
+#include "tunnel/TunnelProcess.h"
 #include "ui/SysTrayIcon.h"
 
 #include <cstdint>
@@ -49,10 +50,8 @@ public:
     bool RelaunchTunnel();
     void StopTunnel();
     void DeleteProcessFiles();
-    void CloseProcessFiles();
     std::wstring GetServerHost() const;
-    bool CreateProcessInputFile();
-    void NewProcessFileNames();
+    bool OpenProcessFiles();
     bool StartProcess(const std::wstring& commandLine);
     std::wstring NewTunnelCommandLine();
     bool SocksPortIsFree();
@@ -107,20 +106,14 @@ public:
     HICON m_hIcon = nullptr;
     HICON m_hIconDisconnected = nullptr;
     HICON m_hIconConnected = nullptr;
-    CFile m_fileErr;
-    CFile m_fileOut;
-    CFile m_fileIn;
-    bool m_bProcessFilesOpen = false;
-    std::wstring m_strOutFile;
-    std::wstring m_strInFile;
-    std::wstring m_strErrFile;
-    std::wstring m_strProcessGuid;
+    // The running plink, its files and its job; it ends with Corvane in any
+    // way, so no orphan keeps port 1234.
+    CTunnelProcess m_tunnel;
     bool m_bStartHidden = false;
     std::wstring m_strTempDir;
     unsigned m_nCurrentLocation = 200;
     int m_nMonitorTicks = 0;
-    int m_nLoginGraceTicks = 90;
-    PROCESS_INFORMATION m_processInfo{};
+    int m_nLoginGraceTicks = kLoginGraceTicks;
     std::wstring m_strUsername;
     std::wstring m_strPassword;
     std::wstring m_strAccountUrl;
@@ -143,9 +136,6 @@ public:
     CComboBoxEx m_cboServer;
     CComboBoxEx m_cboLocation;
     CComboBoxEx m_cboStaticIp;
-    // The tunnel process runs in this job, which ends it when Corvane ends in
-    // any way, so no orphan keeps port 1234 and the password in its command line.
-    UniqueHandle m_tunnelJob;
     // Set by command 32823 (at once, also while a flow runs) and by the end
     // of the session: the IDOK that 32823 posts ends the dialog, and a flow
     // waiting in a box leaves the system alone once it returns. Any other IDOK

@@ -1,9 +1,6 @@
 #include "ui/CorvaneDlg.h"
 
-namespace {
-constexpr const wchar_t* kMinimizedBalloon =
-    L"Corvane has been minimized to the System Tray.\nClick on the icon for more options.";
-}
+#include "tunnel/TunnelText.h"
 
 // Minimising goes to the tray: the default processing minimises the window,
 // OnActivate then hides it, and the balloon tells the user where it went.
@@ -15,6 +12,6 @@ LRESULT CCorvaneDlg::OnSysCommand(WPARAM command, LPARAM)
     HICON icon = m_bConnected ? m_hIconConnected : m_hIconDisconnected;
     m_trayIcon.SetIcon(icon);
     m_trayIcon.ShowIcon();
-    m_trayIcon.ShowBalloon(kMinimizedBalloon, icon);
+    m_trayIcon.ShowBalloon(AppendTrayHint(L"Corvane has been minimized to the System Tray."), icon);
     return result;
 }

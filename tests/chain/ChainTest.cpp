@@ -85,7 +85,7 @@ protected:
 
     bool WaitForTunnelExit()
     {
-        return ::WaitForSingleObject(Dlg().m_processInfo.hProcess, 30000) == WAIT_OBJECT_0;
+        return ::WaitForSingleObject(Dlg().m_tunnel.ProcessHandle(), 30000) == WAIT_OBJECT_0;
     }
 
     ScopedTestProfile profile;
@@ -100,7 +100,7 @@ TEST_F(ChainTest, TrafficGoesThroughTheTunnelUntilDisconnect)
     EXPECT_EQ(SystemProxyServer(), L"socks=localhost:1234");
     EXPECT_TRUE(Tick()) << "the tunnel is up";
 
-    const DWORD plink = Dlg().m_processInfo.dwProcessId;
+    const DWORD plink = Dlg().m_tunnel.ProcessId();
     Dlg().OnConnect();
     EXPECT_FALSE(Dlg().m_bConnected);
     EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), L"Connect");

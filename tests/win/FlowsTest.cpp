@@ -83,7 +83,7 @@ TEST_F(FlowsTest, ConnectAndTrayDisconnectWithoutBrowsersAskNothing)
     ConnectQuietly();
     EXPECT_EQ(Caption(), L"Disconnect");
     EXPECT_EQ(SystemProxyServer(), L"socks=localhost:1234");
-    const DWORD plink = Dlg().m_processInfo.dwProcessId;
+    const DWORD plink = Dlg().m_tunnel.ProcessId();
 
     ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
     dialog->Command(ID_DISCONNECT);  // the tray menu's "Disconnect"
@@ -126,7 +126,7 @@ TEST_F(FlowsTest, OkInTheConnectWarningClosesTheBrowsersAndRecordsTheBox)
 TEST_F(FlowsTest, CancelInTheDisconnectWarningKeepsTheTunnel)
 {
     ConnectQuietly();
-    const DWORD plink = Dlg().m_processInfo.dwProcessId;
+    const DWORD plink = Dlg().m_tunnel.ProcessId();
     BrowserStandIns browsers;
     browsers.Start(L"IEXPLORE.EXE");
     ModalScript cancel(AnswerWarnings(IDCANCEL));
@@ -140,7 +140,7 @@ TEST_F(FlowsTest, CancelInTheDisconnectWarningKeepsTheTunnel)
 TEST_F(FlowsTest, ASwitchAnsweredNoPutsTheListsBackAndRecordsTheBox)
 {
     ConnectQuietly();
-    const DWORD plink = Dlg().m_processInfo.dwProcessId;
+    const DWORD plink = Dlg().m_tunnel.ProcessId();
     ModalScript no(AnswerWarnings(IDCANCEL, true));  // "No" is the dialog's cancel button
     PickLocation(3);  // Static United States
     EXPECT_EQ(no.Shown(), std::vector<UINT>{IDD_SWITCH_WARNING});
@@ -216,7 +216,7 @@ TEST_P(ExitFlowTest, ExitWarnsOnlyWhileConnectedAndLeavesTheSystemDirect)
     dialog.emplace();
     if (c.connected)
         ConnectQuietly();
-    const DWORD plink = Dlg().m_processInfo.dwProcessId;
+    const DWORD plink = Dlg().m_tunnel.ProcessId();
 
     ModalScript answer(AnswerWarnings(c.answer, true));
     ::SendMessageW(Window(), WM_CLOSE, 0, 0);

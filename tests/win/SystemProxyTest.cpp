@@ -3,7 +3,7 @@
 #include "InternetSettingsDenial.h"
 #include "TestSupport.h"
 #include "proxy/ProxyJournal.h"
-#include "proxy/SystemErrorText.h"
+#include "framework/SystemErrorText.h"
 #include "proxy/SystemProxy.h"
 
 #include <gtest/gtest.h>

@@ -92,7 +92,7 @@ protected:
 
     bool WaitForTunnelExit()
     {
-        return ::WaitForSingleObject(Dlg().m_processInfo.hProcess, 10000) == WAIT_OBJECT_0;
+        return ::WaitForSingleObject(Dlg().m_tunnel.ProcessHandle(), 10000) == WAIT_OBJECT_0;
     }
 
     std::string HostOfCall(size_t index)
@@ -134,13 +134,13 @@ TEST_F(TunnelEngineTest, LaunchHandsPlinkExactlyTheContract)
     EXPECT_EQ(bytes, 528u);
     EXPECT_EQ(std::wstring(value), profile::kHostKey);
 
-    EXPECT_EQ(std::filesystem::file_size(Dlg().m_strInFile), 2u);  // held open, unshared, by Corvane
+    EXPECT_EQ(std::filesystem::file_size(Dlg().m_tunnel.InPath()), 2u);  // held open, unshared, by Corvane
     EXPECT_EQ(ProcessFilesIn(dialog->Temp().Path()).size(), 3u);
-    EXPECT_TRUE(Dlg().m_bProcessFilesOpen);
+    EXPECT_TRUE(Dlg().m_tunnel.FilesOpen());
     EXPECT_FALSE(Dlg().m_bReconnecting);
 
     BOOL inJob = FALSE;
-    ::IsProcessInJob(Dlg().m_processInfo.hProcess, Dlg().m_tunnelJob.Get(), &inJob);
+    ::IsProcessInJob(Dlg().m_tunnel.ProcessHandle(), Dlg().m_tunnel.Job(), &inJob);
     EXPECT_TRUE(inJob) << "the tunnel ends with Corvane";
 
     EXPECT_TRUE(Tick()) << "a live process re-arms the monitor";
@@ -166,19 +166,19 @@ TEST_F(TunnelEngineTest, SeedingReplacesAStaleKeyAndLeavesOtherHostsAlone)
 TEST_F(TunnelEngineTest, EveryLaunchUsesFreshFilesAndStopSweepsThem)
 {
     ASSERT_TRUE(Launch(L"stay2"));
-    const std::wstring firstGuid = Dlg().m_strProcessGuid;
+    const std::wstring firstGuid = Dlg().m_tunnel.Guid();
     ASSERT_TRUE(WaitForPlinkCalls(1));
     const unsigned long firstPid = ReadPlinkCalls().at(0).processId;
     Dlg().StopTunnel();
     EXPECT_FALSE(ProcessRuns(firstPid));
-    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_EQ(Dlg().m_tunnel.ProcessHandle(), nullptr);
     EXPECT_FALSE(Dlg().m_bConnected);
     EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
 
     Dlg().m_bConnected = false;
     ASSERT_TRUE(Launch(L"stay3"));
-    EXPECT_NE(Dlg().m_strProcessGuid, firstGuid);
-    EXPECT_EQ(Dlg().m_strProcessGuid.size(), 36u);
+    EXPECT_NE(Dlg().m_tunnel.Guid(), firstGuid);
+    EXPECT_EQ(Dlg().m_tunnel.Guid().size(), 36u);
 }
 
 TEST_F(TunnelEngineTest, StopWithoutATunnelOnlyClearsTheAlternation)
@@ -214,9 +214,9 @@ TEST_F(TunnelEngineTest, AnOutputFileThatCannotBeCreatedLeavesNothingOpen)
     EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
     EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_OK));
     EXPECT_THAT(Narrow(boxes.Shown()[0].text), HasSubstr("missing"));
-    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
-    EXPECT_FALSE(Dlg().m_bProcessFilesOpen);
-    EXPECT_FALSE(Dlg().m_fileErr.IsOpen());
+    EXPECT_EQ(Dlg().m_tunnel.ProcessHandle(), nullptr);
+    EXPECT_FALSE(Dlg().m_tunnel.FilesOpen());
+    EXPECT_FALSE(Dlg().m_tunnel.ErrorFileOpen());
     EXPECT_FALSE(::KillTimer(Window(), IDT_TUNNEL_MONITOR)) << "no monitor without a process";
 }
 
@@ -249,7 +249,7 @@ TEST_P(RefusedLaunchTest, ChangesNothingAndSaysWhy)
     EXPECT_EQ(boxes.Shown()[0].text, c.message);
     EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
     EXPECT_TRUE(ReadPlinkCalls().empty()) << "no plink started";
-    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_EQ(Dlg().m_tunnel.ProcessHandle(), nullptr);
     EXPECT_EQ(SystemProxyServer(), L"") << "the proxy stays direct";
     EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
     EXPECT_FALSE(::KillTimer(Window(), IDT_TUNNEL_MONITOR));
@@ -279,17 +279,17 @@ TEST_F(TunnelEngineTest, ThePasswordPipeServesNoOneButTheChild)
 
     UniqueHandle intruder(::CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(intruder);
-    PROCESS_INFORMATION child{};
-    child.hProcess = ::GetCurrentProcess();
-    child.dwProcessId = ::GetCurrentProcessId() + 4;
-    EXPECT_FALSE(pipe.Serve(child, "secret", 2000));
+    // The child: a process that never ends, and an id that is not the intruder's.
+    const HANDLE child = ::GetCurrentProcess();
+    const DWORD childId = ::GetCurrentProcessId() + 4;
+    EXPECT_FALSE(pipe.Serve(child, childId, "secret", 2000));
     char buffer[16];
     DWORD read = 0;
     EXPECT_FALSE(::ReadFile(intruder.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0);
 
     PasswordPipe unopened;
     ASSERT_TRUE(unopened.Create(PasswordPipeName(MakeGuidString())));
-    EXPECT_FALSE(unopened.Serve(child, "secret", 100)) << "a child that never opens the pipe fails the launch";
+    EXPECT_FALSE(unopened.Serve(child, childId, "secret", 100)) << "a child that never opens the pipe fails the launch";
 }
 
 // One row of the monitor's state table: how the first process ends and what
@@ -328,7 +328,7 @@ TEST_P(MonitorTableTest, AnEndedTunnelLeadsToItsMessageAndTheDisconnectedState)
     EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
     EXPECT_FALSE(Dlg().m_bConnected);
     EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), L"Connect");
-    EXPECT_EQ(Dlg().m_processInfo.hProcess, nullptr);
+    EXPECT_EQ(Dlg().m_tunnel.ProcessHandle(), nullptr);
     EXPECT_TRUE(ProcessFilesIn(dialog->Temp().Path()).empty());
     EXPECT_TRUE(Dlg().IsWindowVisible());
 }
@@ -434,7 +434,7 @@ TEST_P(RetryRaceTest, ACommandDuringTheRetryQuestionWaitsForTheTick)
     EXPECT_TRUE(WaitFor([&] { return !c.ends || !Window(); }, 5000));
 
     EXPECT_EQ(Dlg().m_bConnected, c.connected);
-    EXPECT_EQ(Dlg().m_processInfo.hProcess != nullptr, c.connected);
+    EXPECT_EQ(Dlg().m_tunnel.ProcessHandle() != nullptr, c.connected);
     EXPECT_EQ(SystemProxyServer(), c.connected ? L"socks=localhost:1234" : L"");
     EXPECT_EQ(RunningPlinks(), c.connected ? 1 : 0);
     if (!c.ends) {
@@ -456,7 +456,7 @@ TEST_F(TunnelEngineTest, AHostKeyQuestionIsDeclinedAndTheServerNeverGetsThePassw
     ASSERT_TRUE(WaitForTunnelExit());
     ASSERT_TRUE(WaitForPlinkCalls(1));
     EXPECT_EQ(ReadPlinkCalls().at(0).answer, "abandoned");
-    const std::wstring firstInput = Dlg().m_strInFile;
+    const std::wstring firstInput = Dlg().m_tunnel.InPath();
     MessageBoxScript boxes;
     EXPECT_TRUE(Tick()) << "an emptied text takes the silent relaunch";
     EXPECT_TRUE(boxes.Shown().empty());

@@ -1,4 +1,4 @@
-#include "proxy/SystemErrorText.h"
+#include "framework/SystemErrorText.h"
 
 #include "framework/Handles.h"
 #include "framework/TextFormat.h"
@@ -24,7 +24,7 @@ std::wstring SystemErrorText(DWORD error)
 {
     if (std::wstring text = FormatMessageText(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error); !text.empty())
         return text;
-    // The product imports WinINet, so its module is always loaded here.
+    // The product imports WinINet, so its module is loaded wherever its codes arise.
     if (HMODULE wininet = ::GetModuleHandleW(L"wininet.dll")) {
         if (std::wstring text = FormatMessageText(FORMAT_MESSAGE_FROM_HMODULE, wininet, error); !text.empty())
             return text;
