@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "framework/App.h"
+#include "framework/ProcedureGuard.h"
 #include "framework/Seams.h"
 #include "framework/Strings.h"
 
@@ -160,14 +161,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     if (!dialog)
         return FALSE;
 
-    INT_PTR result = FALSE;
-    try {
-        result = dialog->Dispatch(message, wParam, lParam);
-    } catch (...) {
-        // No exception may cross into the system's window code; the message
-        // then gets its default handling.
-        result = FALSE;
-    }
+    // A failed handler leaves the message to its default handling.
+    const INT_PTR result = GuardProcedure<INT_PTR>(FALSE, [&] { return dialog->Dispatch(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(window, DWLP_USER, 0);
         dialog->m_hWnd = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/AboutBox.h"
 
 #include "app/Product.h"
+#include "framework/ProcedureGuard.h"
 #include "framework/TextFormat.h"
 #include "res/resource.h"
 #include "ui/CorvaneDlg.h"
@@ -76,6 +77,12 @@ void CAboutBoxDlg::DrawAboutText(HDC dc) const
 
 LRESULT CALLBACK CAboutBoxDlg::PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR data)
+{
+    return GuardProcedure<LRESULT>(0, [&] { return PictureMessage(window, message, wParam, lParam, id, data); });
+}
+
+LRESULT CAboutBoxDlg::PictureMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR data)
 {
     switch (message) {
     case WM_PRINTCLIENT: {

@@ -30,6 +30,8 @@ private:
     // top and is drawn once per paint.
     static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                         DWORD_PTR data);
+    static LRESULT PictureMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                  DWORD_PTR data);
     void DrawAboutText(HDC dc) const;
 
     std::wstring m_strAboutText;

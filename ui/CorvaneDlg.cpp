@@ -3,6 +3,7 @@
 #include "app/Product.h"
 #include "app/Settings.h"
 #include "framework/App.h"
+#include "framework/ProcedureGuard.h"
 #include "framework/Seams.h"
 #include "framework/Strings.h"
 #include "framework/TextFormat.h"
@@ -62,11 +63,21 @@ CCorvaneDlg::CCorvaneDlg(UINT templateId) : CDialogWithTable(templateId)
     m_hIconConnected = ::LoadIconW(module, MAKEINTRESOURCEW(IDI_CONNECTED));
     m_trayIcon.AddIcon(m_hIconDisconnected, LoadStringResource(IDS_TOOLTIP_DISCONNECTED));
     m_strAccountUrl = AccountPageUrl();
+    // A handler that failed leaves nothing switched on: the tunnel stops, the
+    // system goes direct, and the user is told.
+    seams::procedureFailure = [this](const char*) {
+        GiveUpTunnel();
+        ShowMessageBox(m_hWnd, LoadStringResource(IDS_UNEXPECTED_ERROR), LoadStringResource(IDS_APP_NAME),
+                       MB_OK | MB_ICONERROR);
+    };
 }
 
 // Image lists, the tray icon and the tunnel (its files, its process, whose job
 // ends it) free themselves.
-CCorvaneDlg::~CCorvaneDlg() = default;
+CCorvaneDlg::~CCorvaneDlg()
+{
+    seams::procedureFailure = nullptr;
+}
 
 void CCorvaneDlg::DoDataExchange()
 {

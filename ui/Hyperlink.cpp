@@ -1,5 +1,7 @@
 #include "ui/Hyperlink.h"
 
+#include "framework/ProcedureGuard.h"
+
 #include <windowsx.h>
 
 namespace {
@@ -63,7 +65,9 @@ BOOL ConvertStaticToHyperlink(HWND staticControl)
     return TRUE;
 }
 
-LRESULT CALLBACK HyperlinkParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT ParentMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WNDPROC previous = OriginalProc(window);
     switch (message) {
@@ -82,7 +86,7 @@ LRESULT CALLBACK HyperlinkParentProc(HWND window, UINT message, WPARAM wParam, L
     return ::CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK HyperlinkStaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT StaticMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WNDPROC previous = OriginalProc(window);
     switch (message) {
@@ -121,4 +125,16 @@ LRESULT CALLBACK HyperlinkStaticProc(HWND window, UINT message, WPARAM wParam, L
         break;
     }
     return ::CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK HyperlinkParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return GuardProcedure<LRESULT>(0, [&] { return ParentMessage(window, message, wParam, lParam); });
+}
+
+LRESULT CALLBACK HyperlinkStaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return GuardProcedure<LRESULT>(0, [&] { return StaticMessage(window, message, wParam, lParam); });
 }

@@ -1,6 +1,7 @@
 #include "ui/SysTrayIcon.h"
 
 #include "framework/App.h"
+#include "framework/ProcedureGuard.h"
 #include "framework/Seams.h"
 #include "framework/Strings.h"
 #include "res/resource.h"
@@ -131,6 +132,11 @@ LRESULT CSysTrayWnd::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 }
 
 LRESULT CALLBACK CSysTrayWnd::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return GuardProcedure<LRESULT>(0, [&] { return HandleMessage(window, message, wParam, lParam); });
+}
+
+LRESULT CSysTrayWnd::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<CSysTrayWnd*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

@@ -34,6 +34,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
 class CSysTrayIcon {

@@ -14,6 +14,7 @@
 #include <gmock/gmock.h>
 
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -279,6 +280,41 @@ TEST_F(FlowsTest, EndingWithoutTheExitFlowStillLeavesTheSystemDirect)
             EXPECT_FALSE(ProcessRuns(call.processId));
         EXPECT_EQ(SystemProxyServer(), L"");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A window of the program whose handler fails.
+class ThrowingDialog : public CDialogWithTable<ThrowingDialog> {
+public:
+    ThrowingDialog() : CDialogWithTable(IDD_EXIT_WARNING) {}
+    static const MessageEntry<ThrowingDialog> kMessages[];
+    LRESULT OnFailingMessage(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
+};
+constexpr UINT kFailingMessage = WM_APP + 7;
+const MessageEntry<ThrowingDialog> ThrowingDialog::kMessages[] = {
+    OnMessage(kFailingMessage, &ThrowingDialog::OnFailingMessage),
+};
+
+TEST_F(FlowsTest, AFailedHandlerTellsTheUserAndLeavesTheSystemDirect)
+{
+    ConnectQuietly();
+    const DWORD plink = Dlg().m_tunnel.ProcessId();
+    ThrowingDialog failing;
+    ASSERT_TRUE(failing.CreateModeless());
+    MessageBoxScript boxes;
+    ::SendMessageW(failing.GetSafeHwnd(), kFailingMessage, 0, 0);
+
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, L"Unexpected Error Encountered.");
+    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_FALSE(Dlg().m_bConnected);
+    EXPECT_EQ(Caption(), L"Connect");
+    EXPECT_FALSE(ProcessRuns(plink));
+    EXPECT_EQ(SystemProxyServer(), L"");
+    ::DestroyWindow(failing.GetSafeHwnd());
 }
 
 }  // namespace
