@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "framework/Handles.h"
+#include "framework/ScopedCom.h"
 #include "framework/TextFormat.h"
 #include "proxy/FirefoxProxy.h"
 #include "proxy/SystemProxy.h"
@@ -9,7 +10,6 @@
 #include "ui/CorvaneDlg.h"
 
 #include <commctrl.h>
-#include <objbase.h>
 #include <shlwapi.h>
 
 namespace {
@@ -53,7 +53,7 @@ BOOL CCorvaneApp::InitInstance()
 BOOL CCorvaneApp::StartFirstCopy()
 {
     m_strProgramDir = GetProgramDirectory();
-    ::CoInitialize(nullptr);
+    const ScopedCom com;
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
     ::InitCommonControlsEx(&controls);
 
@@ -87,7 +87,9 @@ BOOL CCorvaneApp::StartFirstCopy()
 
     dialog.m_bStartHidden = startHidden;
     m_pMainWnd = &dialog;
+    m_pDialog = &dialog;
     dialog.DoModal();
+    m_pDialog = nullptr;
     m_pMainWnd = nullptr;
     return FALSE;
 }
@@ -109,10 +111,6 @@ void CCorvaneApp::OnRestoreSystemDefaults()
     settings::WriteInt(settings::kBrowserMessage, 1);
     settings::WriteInt(settings::kEnableBrowserMessage, 1);
     settings::WriteInt(settings::kEnableSwitchSrvrMessage, 1);
-    if (auto* dialog = dynamic_cast<CCorvaneDlg*>(m_pMainWnd)) {
-        dialog->m_bExitMessage = true;
-        dialog->m_bBrowserMessage = true;
-        dialog->m_bEnableSwitchSrvrMessage = true;
-        dialog->m_bEnableBrowserMessage = true;
-    }
+    if (m_pDialog)
+        m_pDialog->m_warnings = WarningSwitches{};
 }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+class CCorvaneDlg;
+
 class CCorvaneApp : public CWinApp {
 public:
     BOOL InitInstance() override;
@@ -18,6 +20,8 @@ public:
     void OnRestoreSystemDefaults();
 
     std::wstring m_strProgramDir;
+    // The running main dialog, whose warning switches the restore turns back on.
+    CCorvaneDlg* m_pDialog = nullptr;
 
 private:
     // Start-up once this copy holds the single-instance mutex.

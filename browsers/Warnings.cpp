@@ -6,21 +6,19 @@
 #include "browsers/WarningText.h"
 #include "framework/Strings.h"
 #include "res/resource.h"
-#include "ui/CorvaneDlg.h"
 
 namespace {
 
-// Where a warning's on/off switch lives: the main dialog's member and its
-// settings-store value.
+// Where a warning's on/off switch lives: its member and its settings-store value.
 struct WarningSwitch {
-    bool CCorvaneDlg::*member;
+    bool WarningSwitches::*member;
     const wchar_t* valueName;
 };
 
-constexpr WarningSwitch kConnectSwitch{&CCorvaneDlg::m_bEnableBrowserMessage, settings::kEnableBrowserMessage};
-constexpr WarningSwitch kDisconnectSwitch{&CCorvaneDlg::m_bBrowserMessage, settings::kBrowserMessage};
-constexpr WarningSwitch kExitSwitch{&CCorvaneDlg::m_bExitMessage, settings::kExitMessage};
-constexpr WarningSwitch kSwitchConfirmationSwitch{&CCorvaneDlg::m_bEnableSwitchSrvrMessage,
+constexpr WarningSwitch kConnectSwitch{&WarningSwitches::enableBrowserMessage, settings::kEnableBrowserMessage};
+constexpr WarningSwitch kDisconnectSwitch{&WarningSwitches::browserMessage, settings::kBrowserMessage};
+constexpr WarningSwitch kExitSwitch{&WarningSwitches::exitMessage, settings::kExitMessage};
+constexpr WarningSwitch kSwitchConfirmationSwitch{&WarningSwitches::enableSwitchSrvrMessage,
                                                   settings::kEnableSwitchSrvrMessage};
 
 WarningSwitch SwitchOf(BrowserWarning warning)
@@ -28,43 +26,43 @@ WarningSwitch SwitchOf(BrowserWarning warning)
     return warning == BrowserWarning::Connect ? kConnectSwitch : kDisconnectSwitch;
 }
 
-void Record(CCorvaneDlg& dialog, const WarningSwitch& warningSwitch, bool showAgain)
+void Record(WarningSwitches& switches, const WarningSwitch& warningSwitch, bool showAgain)
 {
-    dialog.*warningSwitch.member = showAgain;
+    switches.*warningSwitch.member = showAgain;
     settings::WriteInt(warningSwitch.valueName, showAgain ? 1 : 0);
 }
 
 }  // namespace
 
-bool ConfirmBrowserWarning(CCorvaneDlg& dialog, BrowserWarning warning, uint32_t browsers)
+bool ConfirmBrowserWarning(WarningSwitches& switches, BrowserWarning warning, bool connected, uint32_t browsers)
 {
     const WarningSwitch warningSwitch = SwitchOf(warning);
-    if (!(dialog.*warningSwitch.member) || browsers == 0)
+    if (!(switches.*warningSwitch.member) || browsers == 0)
         return true;
 
     CDlgBrowserMessage question;
-    question.m_strMessage = ComposeBrowserWarning(dialog.m_bConnected, browsers, warning == BrowserWarning::Switch);
+    question.m_strMessage = ComposeBrowserWarning(connected, browsers, warning == BrowserWarning::Switch);
     question.m_strCheckText = LoadStringResource(IDS_DONT_SHOW_AGAIN);
     if (question.DoModal() != IDOK)
         return false;
-    Record(dialog, warningSwitch, question.m_bShowAgain);
+    Record(switches, warningSwitch, question.m_bShowAgain);
     return true;
 }
 
-bool ConfirmExitWarning(CCorvaneDlg& dialog)
+bool ConfirmExitWarning(WarningSwitches& switches, bool connected)
 {
-    if (!dialog.m_bConnected || !dialog.m_bExitMessage)
+    if (!connected || !switches.exitMessage)
         return true;
 
     CDlgExitMessage question;
     question.m_strMessage = ComposeExitWarning(DetectBrowsers());
     if (question.DoModal() != IDOK)
         return false;
-    Record(dialog, kExitSwitch, question.m_bShowAgain);
+    Record(switches, kExitSwitch, question.m_bShowAgain);
     return true;
 }
 
-int AskSwitchConfirmation(CCorvaneDlg& dialog, int currentRow, int newRow)
+int AskSwitchConfirmation(WarningSwitches& switches, int currentRow, int newRow)
 {
     CDlgSwitchSrvrMessage question;
     question.m_strMessage = SwitchServerQuestion(currentRow, newRow);
@@ -73,6 +71,6 @@ int AskSwitchConfirmation(CCorvaneDlg& dialog, int currentRow, int newRow)
     // Yes and No both answer about the box; a dialog that could not be shown
     // (-1) answered nothing and leaves the switch as it was.
     if (answer == IDOK || answer == IDCANCEL)
-        Record(dialog, kSwitchConfirmationSwitch, question.m_bShowAgain);
+        Record(switches, kSwitchConfirmationSwitch, question.m_bShowAgain);
     return answer == IDOK ? IDYES : IDNO;
 }

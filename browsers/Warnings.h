@@ -6,28 +6,36 @@
 
 #include <cstdint>
 
-class CCorvaneDlg;
+// The four "show this warning" switches of the main dialog; each is kept in
+// the settings store under the name beside it.
+struct WarningSwitches {
+    bool exitMessage = true;              // "ExitMessage"
+    bool browserMessage = true;           // "BrowserMessage": before disconnect and switch
+    bool enableSwitchSrvrMessage = true;  // "EnableSwitchSrvrMessage"
+    bool enableBrowserMessage = true;     // "EnableBrowserMessage": before connect
+};
 
 enum class BrowserWarning {
-    Connect,     // silenced by m_bEnableBrowserMessage / "EnableBrowserMessage"
-    Disconnect,  // silenced by m_bBrowserMessage / "BrowserMessage"
-    Switch,      // silenced by m_bBrowserMessage / "BrowserMessage"
+    Connect,     // silenced by enableBrowserMessage
+    Disconnect,  // silenced by browserMessage
+    Switch,      // silenced by browserMessage
 };
 
 // The warning before an action that closes the browsers of `browsers` (the
-// set DetectBrowsers gave the flow). Shown only when its switch is on and the
-// set is not 0. True when the flow goes on: not shown, or answered OK (the
-// box is then recorded); false when the user cancelled (nothing recorded).
-bool ConfirmBrowserWarning(CCorvaneDlg& dialog, BrowserWarning warning, uint32_t browsers);
+// set DetectBrowsers gave the flow); its text depends on whether the tunnel is
+// `connected`. Shown only when its switch is on and the set is not 0. True
+// when the flow goes on: not shown, or answered OK (the box is then
+// recorded); false when the user cancelled (nothing recorded).
+bool ConfirmBrowserWarning(WarningSwitches& switches, BrowserWarning warning, bool connected, uint32_t browsers);
 
-// The warning before exiting. Shown only while connected with m_bExitMessage
+// The warning before exiting. Shown only while `connected` with exitMessage
 // on; the text names the browsers running at that moment. True when the exit
-// goes on (OK records the box into m_bExitMessage and "ExitMessage"), false
+// goes on (OK records the box into exitMessage and "ExitMessage"), false
 // when the user cancelled.
-bool ConfirmExitWarning(CCorvaneDlg& dialog);
+bool ConfirmExitWarning(WarningSwitches& switches, bool connected);
 
 // Asks whether to leave the location of server row `currentRow` for the one
 // of `newRow`. Whatever the answer the box is recorded into
-// m_bEnableSwitchSrvrMessage and "EnableSwitchSrvrMessage". IDYES for Yes,
+// enableSwitchSrvrMessage and "EnableSwitchSrvrMessage". IDYES for Yes,
 // IDNO for No or Escape. The caller decides beforehand whether to ask at all.
-int AskSwitchConfirmation(CCorvaneDlg& dialog, int currentRow, int newRow);
+int AskSwitchConfirmation(WarningSwitches& switches, int currentRow, int newRow);

@@ -9,14 +9,14 @@
 void CCorvaneDlg::OnConnect()
 {
     if (m_bConnected) {
-        if (!ConfirmBrowserWarning(*this, BrowserWarning::Disconnect, DetectBrowsers()))
+        if (!ConfirmBrowserWarning(m_warnings, BrowserWarning::Disconnect, m_bConnected, DetectBrowsers()))
             return;
         StopTunnel();
         m_bConnected = false;
         m_btnConnect.SetWindowText(LoadStringResource(IDS_CONNECT));
         return;
     }
-    if (!ConfirmBrowserWarning(*this, BrowserWarning::Connect, DetectBrowsers()))
+    if (!ConfirmBrowserWarning(m_warnings, BrowserWarning::Connect, m_bConnected, DetectBrowsers()))
         return;
     // Corvane was asked to end while the warning was open: it connects nothing.
     if (m_bEndRequested)
@@ -29,7 +29,7 @@ void CCorvaneDlg::OnConnect()
 
 bool CCorvaneDlg::SwitchServer()
 {
-    if (!ConfirmBrowserWarning(*this, BrowserWarning::Switch, DetectBrowsers()))
+    if (!ConfirmBrowserWarning(m_warnings, BrowserWarning::Switch, m_bConnected, DetectBrowsers()))
         return false;
     // The questions before may have waited while Corvane was asked to end or
     // the session took the tunnel down: then there is nothing to switch.
@@ -51,5 +51,5 @@ bool CCorvaneDlg::SwitchServer()
 
 int CCorvaneDlg::ConfirmServerSwitch(int currentRow, int newRow)
 {
-    return AskSwitchConfirmation(*this, currentRow, newRow);
+    return AskSwitchConfirmation(m_warnings, currentRow, newRow);
 }

@@ -14,7 +14,7 @@ bool CCorvaneDlg::ConfirmExit()
 {
     CWaitCursor wait;
     if (m_bConnected) {
-        if (!ConfirmExitWarning(*this))
+        if (!ConfirmExitWarning(m_warnings, m_bConnected))
             return false;
         StopTunnel();
     }

@@ -115,7 +115,7 @@ BOOL CCorvaneDlg::OnInitDialog()
     m_strWindowTitle = FormatText(L"%s v.%s", {kProductName, kVersionText});
     SetWindowText(m_strWindowTitle);
 
-    m_trayIcon.m_pOwnerWnd = this;
+    m_trayIcon.m_pOwner = this;
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconDisconnected));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconDisconnected));
     m_trayIcon.SetIcon(m_hIconDisconnected);
@@ -134,11 +134,11 @@ BOOL CCorvaneDlg::OnInitDialog()
     FillServerList();
     SelectCurrentServer();
 
-    m_bExitMessage = settings::GetInt(settings::kExitMessage, settings::kDefaultMessageFlag) != 0;
-    m_bBrowserMessage = settings::GetInt(settings::kBrowserMessage, settings::kDefaultMessageFlag) != 0;
-    m_bEnableBrowserMessage = settings::GetInt(settings::kEnableBrowserMessage, settings::kDefaultMessageFlag) != 0;
-    m_bEnableSwitchSrvrMessage =
-        settings::GetInt(settings::kEnableSwitchSrvrMessage, settings::kDefaultMessageFlag) != 0;
+    const auto storedSwitch = [](const wchar_t* name) {
+        return settings::GetInt(name, settings::kDefaultMessageFlag) != 0;
+    };
+    m_warnings = {storedSwitch(settings::kExitMessage), storedSwitch(settings::kBrowserMessage),
+                  storedSwitch(settings::kEnableSwitchSrvrMessage), storedSwitch(settings::kEnableBrowserMessage)};
 
     const int x = static_cast<int>(settings::GetInt(settings::kX, settings::kDefaultX));
     const int y = static_cast<int>(settings::GetInt(settings::kY, settings::kDefaultY));
@@ -149,7 +149,7 @@ BOOL CCorvaneDlg::OnInitDialog()
 
     ::SetWindowPos(m_hWnd, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
 
-    m_btnConnect.EnableWindow(!m_strUsername.empty() && !m_strPassword.empty());
+    EnableConnectForCredentials();
     m_chkRemember.SetCheck(static_cast<int>(settings::GetInt(settings::kRemember, settings::kDefaultRemember)));
 
     m_editPassword.SetWindowText(m_strPassword);
@@ -162,6 +162,11 @@ BOOL CCorvaneDlg::OnInitDialog()
     if (m_bStartHidden)
         ::SetTimer(m_hWnd, IDT_START_HIDDEN, 1, nullptr);
     return TRUE;
+}
+
+TrayMenuState CCorvaneDlg::GetTrayMenuState() const
+{
+    return {m_bConnected, m_btnConnect.IsWindowEnabled(), IsWindowVisible()};
 }
 
 void CCorvaneDlg::ShowAndActivate()

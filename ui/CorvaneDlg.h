@@ -3,6 +3,7 @@
 // they belong to (tunnel/, catalogue/, proxy/, browsers/, web/, ui/).
 #pragma once
 
+#include "browsers/Warnings.h"
 #include "framework/Dialog.h"
 #include "tunnel/MonitorDecision.h"
 #include "tunnel/TunnelProcess.h"
@@ -21,20 +22,39 @@ inline constexpr UINT kMonitorPeriodMs = 1000;
 // without asking; cleared by every stop.
 extern bool g_bRetryPromptArmed;
 
-class CCorvaneDlg : public CDialogWithTable<CCorvaneDlg> {
+class CCorvaneDlg : public CDialogWithTable<CCorvaneDlg>, public CTrayOwner {
 public:
     explicit CCorvaneDlg(UINT templateId);
     ~CCorvaneDlg() override;
 
     static const MessageEntry<CCorvaneDlg> kMessages[];
 
+    // ui/CorvaneDlg.cpp: initialisation, painting, moving, showing
     BOOL OnInitDialog() override;
-    void OnOK() override;
-    void OnCancel() override;
+    void ShowAndActivate() override;
+    TrayMenuState GetTrayMenuState() const override;
+    void OnPaint();
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnMove(WPARAM, LPARAM);
+    void OnShowWindowCommand();
+    void OnEndDialogCommand();
 
-    void ShowAndActivate();
+    // ui/MinimizeToTray.cpp
+    LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
 
-    // Location selection
+    // ui/AboutBox.cpp
+    void OnAbout();
+
+    // ui/CredentialsEntry.cpp
+    bool ValidateUsername(const std::wstring& text);
+    bool ValidatePassword(const std::wstring& text);
+    void EnableConnectForCredentials();
+    void OnChangeUsername();
+    void OnChangePassword();
+    void OnRememberClicked();
+
+    // catalogue/LocationSelection.cpp
     void FillLocationList();
     void FillStaticIpList();
     void FillServerList();
@@ -44,60 +64,53 @@ public:
     void DecideLocation(unsigned candidate);
     void CommitLocation();
     void RevertLocation();
+    void OnSelchangeServer();
+    void OnSelchangeLocation();
+    void OnLocationCommand(UINT id);
+    void OnStaticSlotCommand(UINT id);
 
-    // Tunnel
+    // tunnel/Launch.cpp
     bool LaunchTunnel();
-    bool RelaunchTunnel();
-    void StopTunnel();
-    void DeleteProcessFiles();
     std::wstring GetServerHost() const;
+    std::wstring ConnectedBalloonText() const;
+    bool SocksPortIsFree();
+    void ShowPortInUse(uint32_t ownerProcessId);
+    std::wstring NewTunnelCommandLine();
     bool OpenProcessFiles();
     bool StartProcess(const std::wstring& commandLine);
-    std::wstring NewTunnelCommandLine();
-    bool SocksPortIsFree();
-    bool CheckSocksListener();
-    void ShowPortInUse(uint32_t ownerProcessId);
-    std::wstring ConnectedBalloonText() const;
-    std::wstring ReadProcessErrors();
+
+    // tunnel/Monitor.cpp
+    LRESULT OnTimer(WPARAM timerId, LPARAM);
     void MonitorTick();
+    bool CheckSocksListener();
+    bool RelaunchTunnel();
+    std::wstring ReadProcessErrors();
     void GiveUpTunnel();
 
-    // Connect, switch and exit flows
+    // tunnel/Stop.cpp
+    void StopTunnel();
+    void DeleteProcessFiles();
+    LRESULT OnEndSession(WPARAM ending, LPARAM);
+
+    // tunnel/Commands.cpp: connect, disconnect and switch
+    void OnConnect();
     bool SwitchServer();
     int ConfirmServerSwitch(int currentRow, int newRow);
+
+    // tunnel/Exit.cpp
+    void OnOK() override;
+    void OnCancel() override;
+    void OnClose();
     bool ConfirmExit();
     // Ends the dialog from a way other than the exit flow, leaving the system direct.
     void EndWithoutExitFlow(INT_PTR result);
 
-    // Credentials
-    bool ValidateUsername(const std::wstring& text);
-    bool ValidatePassword(const std::wstring& text);
-
-    // Message handlers
-    void OnPaint();
-    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
-    void OnClose();
-    LRESULT OnTimer(WPARAM timerId, LPARAM);
-    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
-    LRESULT OnMove(WPARAM, LPARAM);
-    LRESULT OnEndSession(WPARAM ending, LPARAM);
-    LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
-    void OnSelchangeServer();
-    void OnSelchangeLocation();
-    void OnChangeUsername();
-    void OnChangePassword();
-    void OnRememberClicked();
+    // web/WebLinks.cpp
     void OnManageMyAccount();
     void OnHelp();
     void OnVerifyMyConnection();
     void OnSignUp();
-    void OnConnect();
-    void OnShowWindowCommand();
     void OnCheckForUpdates();
-    void OnLocationCommand(UINT id);
-    void OnStaticSlotCommand(UINT id);
-    void OnAbout();
-    void OnEndDialogCommand();
 
     // Members, in declaration order
     std::unique_ptr<CImageList> m_pLocationImages;
@@ -118,10 +131,7 @@ public:
     std::wstring m_strPassword;
     std::wstring m_strAccountUrl;
     std::wstring m_strCustomerId;
-    bool m_bExitMessage = true;
-    bool m_bBrowserMessage = true;
-    bool m_bEnableSwitchSrvrMessage = true;
-    bool m_bEnableBrowserMessage = true;
+    WarningSwitches m_warnings;
     bool m_bConnected = false;
     std::wstring m_strWindowTitle;
     std::wstring m_strIniPath;

@@ -20,11 +20,6 @@ struct CredentialField {
     UINT messageFlags;
 };
 
-void EnableConnectForCredentials(CCorvaneDlg& dialog)
-{
-    dialog.m_btnConnect.EnableWindow(!dialog.m_strUsername.empty() && !dialog.m_strPassword.empty());
-}
-
 // Refuses the whole new text: tells the user, puts the last accepted text back
 // (its EN_CHANGE then passes) and leaves the caret behind it.
 bool ValidateField(CCorvaneDlg& dialog, const CredentialField& field, const std::wstring& text)
@@ -53,6 +48,11 @@ bool ValidateField(CCorvaneDlg& dialog, const CredentialField& field, const std:
 
 }  // namespace
 
+void CCorvaneDlg::EnableConnectForCredentials()
+{
+    m_btnConnect.EnableWindow(!m_strUsername.empty() && !m_strPassword.empty());
+}
+
 bool CCorvaneDlg::ValidateUsername(const std::wstring& text)
 {
     return ValidateField(*this,
@@ -75,7 +75,7 @@ void CCorvaneDlg::OnChangeUsername()
     m_strUsername = text;
     if (m_chkRemember.GetCheck() != BST_UNCHECKED)
         settings::WriteString(settings::kUsername, m_strUsername);
-    EnableConnectForCredentials(*this);
+    EnableConnectForCredentials();
 }
 
 void CCorvaneDlg::OnChangePassword()
@@ -86,7 +86,7 @@ void CCorvaneDlg::OnChangePassword()
     m_strPassword = text;
     if (m_chkRemember.GetCheck() != BST_UNCHECKED)
         settings::WriteString(settings::kPassword, EncodePassword(m_strPassword));
-    EnableConnectForCredentials(*this);
+    EnableConnectForCredentials();
 }
 
 void CCorvaneDlg::OnRememberClicked()

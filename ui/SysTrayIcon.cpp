@@ -5,7 +5,6 @@
 #include "framework/Seams.h"
 #include "framework/Strings.h"
 #include "res/resource.h"
-#include "ui/CorvaneDlg.h"
 
 #include <algorithm>
 #include <string_view>
@@ -280,15 +279,16 @@ UniqueMenu CSysTrayIcon::BuildMenu() const
     // Detached from the bar, the popup outlives the loaded menu.
     UniqueMenu menu(::GetSubMenu(loaded.Get(), 0));
     ::RemoveMenu(loaded.Get(), 0, MF_BYPOSITION);
-    if (!m_pOwnerWnd)
+    if (!m_pOwner)
         return menu;
 
+    const TrayMenuState state = m_pOwner->GetTrayMenuState();
     HMENU popup = menu.Get();
-    if (!m_pOwnerWnd->m_btnConnect.IsWindowEnabled())
+    if (!state.canConnect)
         ::EnableMenuItem(popup, ID_CONNECT_COMMAND, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
-    ::DeleteMenu(popup, m_pOwnerWnd->m_bConnected ? ID_CONNECT_COMMAND : ID_DISCONNECT, MF_BYCOMMAND);
+    ::DeleteMenu(popup, state.connected ? ID_CONNECT_COMMAND : ID_DISCONNECT, MF_BYCOMMAND);
     ::ModifyMenuW(popup, ID_SHOW_WINDOW, MF_BYCOMMAND | MF_STRING, ID_SHOW_WINDOW,
-                  m_pOwnerWnd->IsWindowVisible() ? kHideWindowText : kShowWindowText);
+                  state.windowVisible ? kHideWindowText : kShowWindowText);
     return menu;
 }
 
@@ -316,8 +316,8 @@ void CSysTrayIcon::OnLButtonDblClk(UINT, int, int)
 {
     if (BringOpenBoxForward())
         return;
-    if (m_pOwnerWnd)
-        m_pOwnerWnd->ShowAndActivate();
+    if (m_pOwner)
+        m_pOwner->ShowAndActivate();
 }
 
 void CSysTrayIcon::OnMButtonDown(UINT, int, int) {}

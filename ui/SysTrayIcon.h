@@ -11,8 +11,25 @@
 #include <memory>
 #include <string>
 
-class CCorvaneDlg;
 class CSysTrayIcon;
+
+// What the tray menu shows depends on.
+struct TrayMenuState {
+    bool connected = false;
+    bool canConnect = true;
+    bool windowVisible = true;
+};
+
+// The window the icon serves: the menu asks it for its state, and a
+// double-click brings it forward.
+class CTrayOwner {
+public:
+    virtual TrayMenuState GetTrayMenuState() const = 0;
+    virtual void ShowAndActivate() = 0;
+
+protected:
+    ~CTrayOwner() = default;
+};
 
 inline constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
 inline constexpr UINT kTrayIconId = 1;
@@ -75,7 +92,7 @@ public:
 
     CSysTrayWnd m_wndTray;
     std::list<std::unique_ptr<NOTIFYICONDATAW>> m_listIcons;
-    CCorvaneDlg* m_pOwnerWnd = nullptr;
+    CTrayOwner* m_pOwner = nullptr;
 
 private:
     NOTIFYICONDATAW* Entry();

@@ -88,7 +88,7 @@ TEST_F(BrowserProcesses, ExitWarningNamesTheRunningBrowsers)
     ScopedTestProfile profile;
     MainDialogHarness harness;
     harness->m_bConnected = true;
-    harness->m_bExitMessage = true;
+    harness->m_warnings.exitMessage = true;
     BrowserStandIns standIns;
     ASSERT_TRUE(standIns.Start(L"firefox.exe").Started());
     ASSERT_TRUE(standIns.Start(L"iexplore.exe").Started());
@@ -98,7 +98,7 @@ TEST_F(BrowserProcesses, ExitWarningNamesTheRunningBrowsers)
         return IDCANCEL;
     });
 
-    EXPECT_FALSE(ConfirmExitWarning(harness.Dialog()));
+    EXPECT_FALSE(ConfirmExitWarning(harness.Dialog().m_warnings, harness.Dialog().m_bConnected));
 
     EXPECT_EQ(shownText,
               L"Your IP address is still hidden.  Closing the application will reset your IP address\n"

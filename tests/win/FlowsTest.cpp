@@ -120,7 +120,7 @@ TEST_F(FlowsTest, OkInTheConnectWarningClosesTheBrowsersAndRecordsTheBox)
     ::KillTimer(Window(), IDT_TUNNEL_MONITOR);
     EXPECT_TRUE(Dlg().m_bConnected);
     EXPECT_TRUE(firefox.EndsWithin(kProcessEndTimeoutMs));
-    EXPECT_FALSE(Dlg().m_bEnableBrowserMessage);
+    EXPECT_FALSE(Dlg().m_warnings.enableBrowserMessage);
     EXPECT_EQ(settings::GetInt(settings::kEnableBrowserMessage, 7), 0u);
 }
 
@@ -149,14 +149,14 @@ TEST_F(FlowsTest, ASwitchAnsweredNoPutsTheListsBackAndRecordsTheBox)
     EXPECT_FALSE(::IsWindowVisible(Dlg().GetDlgItem(IDC_STATIC_IP)));
     EXPECT_EQ(Dlg().m_nCurrentLocation, 200u);
     EXPECT_EQ(settings::GetInt(settings::kEnableSwitchSrvrMessage, 7), 0u);
-    EXPECT_FALSE(Dlg().m_bEnableSwitchSrvrMessage);
+    EXPECT_FALSE(Dlg().m_warnings.enableSwitchSrvrMessage);
     EXPECT_TRUE(ProcessRuns(plink)) << "the tunnel stays on the old server";
 }
 
 TEST_F(FlowsTest, ASilencedSwitchClosesTheBrowsersWithoutAskingAndHidesTheWindow)
 {
     settings::WriteInt(settings::kEnableSwitchSrvrMessage, 0);
-    Dlg().m_bBrowserMessage = false;
+    Dlg().m_warnings.browserMessage = false;
     ConnectQuietly();
     ASSERT_TRUE(WaitForPlinkCalls(1));
     BrowserStandIns browsers;

@@ -148,19 +148,19 @@ TEST_F(SettingsStoreTest, FreshProfileGivesTheDialogItsDefaults)
     EXPECT_EQ(dialog->m_strPassword, L"");
     EXPECT_EQ(dialog->m_chkRemember.GetCheck(), BST_UNCHECKED);
     EXPECT_EQ(dialog->m_nCurrentLocation, 200u);
-    EXPECT_TRUE(dialog->m_bExitMessage);
-    EXPECT_TRUE(dialog->m_bBrowserMessage);
-    EXPECT_TRUE(dialog->m_bEnableBrowserMessage);
-    EXPECT_TRUE(dialog->m_bEnableSwitchSrvrMessage);
+    EXPECT_TRUE(dialog->m_warnings.exitMessage);
+    EXPECT_TRUE(dialog->m_warnings.browserMessage);
+    EXPECT_TRUE(dialog->m_warnings.enableBrowserMessage);
+    EXPECT_TRUE(dialog->m_warnings.enableSwitchSrvrMessage);
 }
 
 TEST_F(SettingsStoreTest, EachWarningFlagIsReadIntoItsOwnMember)
 {
-    const std::pair<const wchar_t*, bool CCorvaneDlg::*> flags[] = {
-        {settings::kExitMessage, &CCorvaneDlg::m_bExitMessage},
-        {settings::kBrowserMessage, &CCorvaneDlg::m_bBrowserMessage},
-        {settings::kEnableBrowserMessage, &CCorvaneDlg::m_bEnableBrowserMessage},
-        {settings::kEnableSwitchSrvrMessage, &CCorvaneDlg::m_bEnableSwitchSrvrMessage},
+    const std::pair<const wchar_t*, bool WarningSwitches::*> flags[] = {
+        {settings::kExitMessage, &WarningSwitches::exitMessage},
+        {settings::kBrowserMessage, &WarningSwitches::browserMessage},
+        {settings::kEnableBrowserMessage, &WarningSwitches::enableBrowserMessage},
+        {settings::kEnableSwitchSrvrMessage, &WarningSwitches::enableSwitchSrvrMessage},
     };
     // Two alternating patterns tell every value from its neighbours; any
     // non-zero value counts as on.
@@ -175,7 +175,7 @@ TEST_F(SettingsStoreTest, EachWarningFlagIsReadIntoItsOwnMember)
         MainDialogHarness dialog;
         on = firstOn;
         for (const auto& [name, member] : flags) {
-            EXPECT_EQ(dialog.Dialog().*member, on) << name;
+            EXPECT_EQ(dialog.Dialog().m_warnings.*member, on) << name;
             on = !on;
         }
     }
@@ -209,19 +209,19 @@ protected:
         settings::WriteInt(settings::kX, 40);
         settings::WriteInt(settings::kRemember, 1);
         m_dialog.emplace(IDD_MAIN_REMEMBERED);
-        ProductApp().m_pMainWnd = &m_dialog->Dialog();
+        ProductApp().m_pDialog = &m_dialog->Dialog();
     }
-    void TearDown() override { g_productApp.m_pMainWnd = nullptr; }
+    void TearDown() override { g_productApp.m_pDialog = nullptr; }
 
     void ExpectFlags(unsigned stored, bool members)
     {
         for (const wchar_t* flag : kFlags)
             EXPECT_EQ(settings::GetInt(flag, 7), stored) << flag;
         CCorvaneDlg& dialog = m_dialog->Dialog();
-        EXPECT_EQ(dialog.m_bExitMessage, members);
-        EXPECT_EQ(dialog.m_bBrowserMessage, members);
-        EXPECT_EQ(dialog.m_bEnableBrowserMessage, members);
-        EXPECT_EQ(dialog.m_bEnableSwitchSrvrMessage, members);
+        EXPECT_EQ(dialog.m_warnings.exitMessage, members);
+        EXPECT_EQ(dialog.m_warnings.browserMessage, members);
+        EXPECT_EQ(dialog.m_warnings.enableBrowserMessage, members);
+        EXPECT_EQ(dialog.m_warnings.enableSwitchSrvrMessage, members);
     }
     void ExpectOtherValuesKept()
     {

@@ -312,19 +312,20 @@ TEST_F(WarningProtocol, BrowserWarnings)
         SCOPED_TRACE(test.name);
         ScopedTestProfile::Clear();
         dialog.m_bConnected = test.connected;
-        dialog.m_bEnableBrowserMessage = test.enableBrowserMessage;
-        dialog.m_bBrowserMessage = test.browserMessage;
+        dialog.m_warnings.enableBrowserMessage = test.enableBrowserMessage;
+        dialog.m_warnings.browserMessage = test.browserMessage;
         ScriptedWarning user(test.answer, test.boxTicked);
 
-        EXPECT_EQ(ConfirmBrowserWarning(dialog, test.warning, test.browsers), test.expectedGoOn);
+        EXPECT_EQ(ConfirmBrowserWarning(dialog.m_warnings, test.warning, dialog.m_bConnected, test.browsers),
+                  test.expectedGoOn);
 
         EXPECT_EQ(user.Shown(), test.expectedShown ? std::vector<UINT>{IDD_BROWSER_WARNING} : std::vector<UINT>{});
         if (test.expectedShown) {
             EXPECT_EQ(user.message, test.expectedText);
             EXPECT_EQ(user.checkText, kDontShowCaption);
         }
-        EXPECT_EQ(dialog.m_bEnableBrowserMessage, test.expectedEnableBrowserMessage);
-        EXPECT_EQ(dialog.m_bBrowserMessage, test.expectedBrowserMessage);
+        EXPECT_EQ(dialog.m_warnings.enableBrowserMessage, test.expectedEnableBrowserMessage);
+        EXPECT_EQ(dialog.m_warnings.browserMessage, test.expectedBrowserMessage);
         EXPECT_EQ(Value(settings::kEnableBrowserMessage), test.expectedEnableBrowserValue);
         EXPECT_EQ(Value(settings::kBrowserMessage), test.expectedBrowserValue);
         EXPECT_EQ(Value(settings::kExitMessage), kUnwritten);
@@ -359,16 +360,16 @@ TEST_F(WarningProtocol, ExitWarning)
         SCOPED_TRACE(test.name);
         ScopedTestProfile::Clear();
         dialog.m_bConnected = test.connected;
-        dialog.m_bExitMessage = test.exitMessage;
+        dialog.m_warnings.exitMessage = test.exitMessage;
         ScriptedWarning user(test.answer, test.boxTicked);
 
-        EXPECT_EQ(ConfirmExitWarning(dialog), test.expectedGoOn);
+        EXPECT_EQ(ConfirmExitWarning(dialog.m_warnings, dialog.m_bConnected), test.expectedGoOn);
 
         EXPECT_EQ(user.Shown(), test.expectedShown ? std::vector<UINT>{IDD_EXIT_WARNING} : std::vector<UINT>{});
         if (test.expectedShown) {
             EXPECT_EQ(user.message, kExitShortText);
         }
-        EXPECT_EQ(dialog.m_bExitMessage, test.expectedExitMessage);
+        EXPECT_EQ(dialog.m_warnings.exitMessage, test.expectedExitMessage);
         EXPECT_EQ(Value(settings::kExitMessage), test.expectedValue);
     }
 }
@@ -395,15 +396,15 @@ TEST_F(WarningProtocol, SwitchConfirmationRecordsEitherAnswer)
     for (const SwitchConfirmationCase& test : cases) {
         SCOPED_TRACE(test.name);
         ScopedTestProfile::Clear();
-        dialog.m_bEnableSwitchSrvrMessage = true;
+        dialog.m_warnings.enableSwitchSrvrMessage = true;
         ScriptedWarning user(test.answer, test.boxTicked);
 
-        EXPECT_EQ(AskSwitchConfirmation(dialog, 0, 3), test.expectedAnswer);
+        EXPECT_EQ(AskSwitchConfirmation(dialog.m_warnings, 0, 3), test.expectedAnswer);
 
         EXPECT_EQ(user.Shown(), std::vector<UINT>{IDD_SWITCH_WARNING});
         EXPECT_EQ(user.message, kSwitchQuestionText);
         EXPECT_EQ(user.checkText, kDontShowCaption);
-        EXPECT_EQ(dialog.m_bEnableSwitchSrvrMessage, test.expectedMember);
+        EXPECT_EQ(dialog.m_warnings.enableSwitchSrvrMessage, test.expectedMember);
         EXPECT_EQ(Value(settings::kEnableSwitchSrvrMessage), test.expectedValue);
     }
 }
@@ -414,14 +415,14 @@ TEST_F(WarningProtocol, WarningsSilencedByTheUserShowAgainAfterRestoringDefaults
     const uint32_t browsers = BROWSER_IE | BROWSER_FIREFOX;
     auto askAll = [&] {
         dialog.m_bConnected = false;
-        ConfirmBrowserWarning(dialog, BrowserWarning::Connect, browsers);
+        ConfirmBrowserWarning(dialog.m_warnings, BrowserWarning::Connect, dialog.m_bConnected, browsers);
         dialog.m_bConnected = true;
-        ConfirmBrowserWarning(dialog, BrowserWarning::Disconnect, browsers);
-        ConfirmBrowserWarning(dialog, BrowserWarning::Switch, browsers);
-        ConfirmExitWarning(dialog);
+        ConfirmBrowserWarning(dialog.m_warnings, BrowserWarning::Disconnect, dialog.m_bConnected, browsers);
+        ConfirmBrowserWarning(dialog.m_warnings, BrowserWarning::Switch, dialog.m_bConnected, browsers);
+        ConfirmExitWarning(dialog.m_warnings, dialog.m_bConnected);
         // The location selection asks only while the stored value is on.
         if (settings::GetInt(settings::kEnableSwitchSrvrMessage, settings::kDefaultMessageFlag) != 0)
-            AskSwitchConfirmation(dialog, 0, 3);
+            AskSwitchConfirmation(dialog.m_warnings, 0, 3);
     };
     {
         ScriptedWarning silencing(IDOK, true);
@@ -440,8 +441,8 @@ TEST_F(WarningProtocol, WarningsSilencedByTheUserShowAgainAfterRestoringDefaults
     for (const wchar_t* name : {settings::kExitMessage, settings::kBrowserMessage, settings::kEnableBrowserMessage,
                                 settings::kEnableSwitchSrvrMessage})
         settings::WriteInt(name, 1);
-    dialog.m_bExitMessage = dialog.m_bBrowserMessage = dialog.m_bEnableSwitchSrvrMessage =
-        dialog.m_bEnableBrowserMessage = true;
+    dialog.m_warnings.exitMessage = dialog.m_warnings.browserMessage = dialog.m_warnings.enableSwitchSrvrMessage =
+        dialog.m_warnings.enableBrowserMessage = true;
 
     ScriptedWarning restored(IDCANCEL, false);
     askAll();
