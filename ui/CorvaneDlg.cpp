@@ -107,11 +107,6 @@ BOOL CCorvaneDlg::OnInitDialog()
     m_cboStaticIp.SetImageList(*m_pStaticIpImages);
     m_cboServer.SetImageList(*m_pServerImages);
 
-    if (m_strIniPath.empty()) {
-        ShowMessageBox(m_hWnd, LoadStringResource(IDS_INI_PATH_MISSING), LoadStringResource(IDS_APP_NAME), MB_OK);
-        ::ExitProcess(0);
-    }
-
     m_strWindowTitle = FormatText(L"%s v.%s", {kProductName, kVersionText});
     SetWindowText(m_strWindowTitle);
 
