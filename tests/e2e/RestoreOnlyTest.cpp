@@ -3,6 +3,7 @@
 // shows the failure box, and then neither the main window nor the Firefox
 // switch follows. After every way a connected Corvane can end, the user's own
 // settings are back as they were before Connect.
+#include "../common/LanOptions.h"
 #include "../win/InternetSettingsDenial.h"
 #include "E2eSupport.h"
 #include "WindowDriver.h"
@@ -208,67 +209,6 @@ TEST_F(RestoreOnlyTest, DeniedSystemProxyShowsTheFailureBoxAndNothingElse)
     EXPECT_FALSE(sawMainWindow);
     // The Firefox switch-back comes only after a successful system switch.
     EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + std::string(kOnLines));
-}
-
-// The LAN settings' per-connection options as WinINet gives them.
-struct LanOptions {
-    DWORD flags = PROXY_TYPE_DIRECT;
-    std::wstring server;
-    std::wstring bypass;
-    std::wstring autoConfigUrl;
-
-    bool operator==(const LanOptions&) const = default;
-};
-
-void PrintTo(const LanOptions& o, std::ostream* os)
-{
-    *os << "flags " << o.flags << " server " << testing::PrintToString(o.server) << " bypass "
-        << testing::PrintToString(o.bypass) << " url " << testing::PrintToString(o.autoConfigUrl);
-}
-
-std::wstring TakeWinInetString(wchar_t* value)
-{
-    std::wstring text = value ? value : L"";
-    if (value)
-        ::GlobalFree(value);
-    return text;
-}
-
-std::optional<LanOptions> QueryLan()
-{
-    INTERNET_PER_CONN_OPTIONW options[4] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
-    INTERNET_PER_CONN_OPTION_LISTW list = {};
-    list.dwSize = sizeof(list);
-    list.dwOptionCount = 4;
-    list.pOptions = options;
-    DWORD size = sizeof(list);
-    if (!::InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size))
-        return std::nullopt;
-    return LanOptions{options[0].Value.dwValue, TakeWinInetString(options[1].Value.pszValue),
-                      TakeWinInetString(options[2].Value.pszValue), TakeWinInetString(options[3].Value.pszValue)};
-}
-
-// The user's own LAN settings, as the Internet Options dialog sets them.
-bool SetLan(LanOptions values)
-{
-    INTERNET_PER_CONN_OPTIONW options[4] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[0].Value.dwValue = values.flags;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    options[1].Value.pszValue = values.server.data();
-    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
-    options[2].Value.pszValue = values.bypass.data();
-    options[3].dwOption = INTERNET_PER_CONN_AUTOCONFIG_URL;
-    options[3].Value.pszValue = values.autoConfigUrl.data();
-    INTERNET_PER_CONN_OPTION_LISTW list = {};
-    list.dwSize = sizeof(list);
-    list.dwOptionCount = 4;
-    list.pOptions = options;
-    return ::InternetSetOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
 }
 
 // The Internet Settings values behind the options, compared byte for byte.
