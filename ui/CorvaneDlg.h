@@ -31,6 +31,10 @@ public:
     void OnCancel() override;
 
     void ShowAndActivate();
+    // Puts the focus on the Connect button when it is in the username or
+    // password field, so no caret blinks while the tunnel runs or the window
+    // is in the tray.
+    void MoveFocusOffTheEdits();
 
     // Location selection
     void FillLocationList();
@@ -82,6 +86,8 @@ public:
     LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnEndSession(WPARAM ending, LPARAM);
     LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
+    LRESULT OnShowWindowMessage(WPARAM shown, LPARAM);
+    void OnFinishStartUp();
     void OnSelchangeServer();
     void OnSelchangeLocation();
     void OnChangeUsername();
