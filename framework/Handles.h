@@ -89,6 +89,32 @@ struct LocalMemoryTraits {
 };
 using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
 
+struct MemoryDCTraits {
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static bool IsValid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { ::DeleteDC(h); }
+};
+using UniqueMemoryDC = UniqueResource<MemoryDCTraits>;
+
+// An object selected into a DC until the end of the scope, which puts the
+// previous one back.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(::SelectObject(dc, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject()
+    {
+        if (m_previous)
+            ::SelectObject(m_dc, m_previous);
+    }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
 // A window DC taken with GetDC, released to the same window.
 class WindowDC {
 public:

@@ -24,6 +24,7 @@ void CCorvaneDlg::OnConnect()
     if (LaunchTunnel()) {
         m_bConnected = true;
         m_btnConnect.SetWindowText(LoadStringResource(IDS_DISCONNECT));
+        MoveFocusOffTheEdits();
     }
 }
 

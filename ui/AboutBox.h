@@ -20,19 +20,24 @@ public:
     // The text drawn over the picture.
     static std::wstring AboutText();
 
+    // The picture scaled from 96 DPI to `dpi`, from the top left of the DC,
+    // with the text in white over it from (50, 50) scaled the same way.
+    static void PaintPicture(HDC dc, HBITMAP picture, const std::wstring& text, UINT dpi);
+
     CStatic m_picture;
 
 protected:
     void DoDataExchange() override;
 
 private:
-    // The picture's own painting, followed by the text, so the text stays on
-    // top and is drawn once per paint.
+    // Paints the picture and then the text, so the text stays on top and is
+    // drawn once per paint.
     static LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                         DWORD_PTR data);
     static LRESULT PictureMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR data);
-    void DrawAboutText(HDC dc) const;
+    // The bitmap that the picture static holds.
+    HBITMAP Picture() const;
 
     std::wstring m_strAboutText;
 };

@@ -18,6 +18,18 @@ bool g_bRetryPromptArmed = false;
 namespace {
 constexpr int kCredentialLimit = 15;
 constexpr COLORREF kImageMask = RGB(255, 255, 255);
+// Posted once the window has been painted for the first time (see OnInitDialog).
+constexpr UINT kFinishStartUpMessage = WM_APP + 1;
+constexpr UINT_PTR kFirstPaintTimer = 3;
+
+// A timer of no delay comes after the first WM_PAINT, since the system hands
+// out WM_TIMER only when nothing else (painting included) is waiting, and it
+// still comes when there is nothing to paint, as for a window off the screen.
+void CALLBACK AfterFirstPaint(HWND window, UINT, UINT_PTR timerId, DWORD)
+{
+    ::KillTimer(window, timerId);
+    ::PostMessageW(window, kFinishStartUpMessage, 0, 0);
+}
 }  // namespace
 
 // clang-format off
@@ -30,6 +42,8 @@ const MessageEntry<CCorvaneDlg> CCorvaneDlg::kMessages[] = {
     OnMessage(WM_MOVE,                       &CCorvaneDlg::OnMove),
     OnMessage(WM_ENDSESSION,                 &CCorvaneDlg::OnEndSession),
     OnMessage(WM_SYSCOMMAND,                 &CCorvaneDlg::OnSysCommand),
+    OnMessage(WM_SHOWWINDOW,                 &CCorvaneDlg::OnShowWindowMessage),
+    OnMessage(kFinishStartUpMessage,         &CCorvaneDlg::OnFinishStartUp),
     OnNotify(IDC_SERVER, CBN_SELCHANGE,      &CCorvaneDlg::OnSelchangeServer),
     OnNotify(IDC_LOCATION, CBN_SELCHANGE,    &CCorvaneDlg::OnSelchangeLocation),
     OnNotify(IDC_STATIC_IP, CBN_SELCHANGE,   &CCorvaneDlg::OnSelchangeLocation),
@@ -113,8 +127,6 @@ BOOL CCorvaneDlg::OnInitDialog()
     m_trayIcon.m_pOwner = this;
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIconDisconnected));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIconDisconnected));
-    m_trayIcon.SetIcon(m_hIconDisconnected);
-    m_trayIcon.ShowIcon();
 
     m_strUsername = settings::GetString(settings::kUsername);
     m_strPassword = DecodePassword(settings::GetString(settings::kPassword));
@@ -156,12 +168,43 @@ BOOL CCorvaneDlg::OnInitDialog()
 
     if (m_bStartHidden)
         ::SetTimer(m_hWnd, IDT_START_HIDDEN, 1, nullptr);
+    // The tray icon waits for the window's first paint: putting it into the
+    // notification area is a round trip to the shell that would delay it.
+    ::SetTimer(m_hWnd, kFirstPaintTimer, 0, AfterFirstPaint);
     return TRUE;
 }
 
 TrayMenuState CCorvaneDlg::GetTrayMenuState() const
 {
     return {m_bConnected, m_btnConnect.IsWindowEnabled(), IsWindowVisible()};
+}
+
+void CCorvaneDlg::OnFinishStartUp()
+{
+    // Input comes before this message: a minimise or a connect that came
+    // first has shown the icon already, with the state it made.
+    const NOTIFYICONDATAW* entry = m_trayIcon.FindEntry();
+    if (entry && entry->uFlags != 0)
+        return;
+    m_trayIcon.SetIcon(m_bConnected ? m_hIconConnected : m_hIconDisconnected);
+    m_trayIcon.ShowIcon();
+}
+
+void CCorvaneDlg::MoveFocusOffTheEdits()
+{
+    // A caret blinking in an edit wakes the process twice a second.
+    const HWND focus = ::GetFocus();
+    if ((focus == m_editUsername.GetSafeHwnd() || focus == m_editPassword.GetSafeHwnd()) &&
+        m_btnConnect.IsWindowEnabled())
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_btnConnect.GetSafeHwnd()), TRUE);
+}
+
+LRESULT CCorvaneDlg::OnShowWindowMessage(WPARAM shown, LPARAM)
+{
+    // Going to the tray, the window leaves no caret behind in an edit.
+    if (!shown)
+        MoveFocusOffTheEdits();
+    return Default();
 }
 
 void CCorvaneDlg::ShowAndActivate()

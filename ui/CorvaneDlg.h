@@ -40,6 +40,13 @@ public:
     void OnShowWindowCommand();
     void OnEndDialogCommand();
 
+    // Puts the focus on the Connect button when it is in the username or
+    // password field, so no caret blinks while the tunnel runs or the window
+    // is in the tray.
+    void MoveFocusOffTheEdits();
+    LRESULT OnShowWindowMessage(WPARAM shown, LPARAM);
+    void OnFinishStartUp();
+
     // ui/MinimizeToTray.cpp
     LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
 

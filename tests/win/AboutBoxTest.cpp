@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "Wait.h"
 
+#include "framework/Strings.h"
 #include "res/resource.h"
 #include "ui/AboutBox.h"
 #include "ui/Hyperlink.h"
@@ -184,6 +185,30 @@ TEST(AboutBox, PictureCarriesTheTextInWhiteFromFiftyFifty)
     EXPECT_EQ(canvas.CountWhite({0, 0, client.right, 50}), 0);
     EXPECT_EQ(canvas.CountWhite({0, 0, 50, client.bottom}), 0);
     EXPECT_GT(canvas.CountWhite({50, 50, 450, 200}), 200);  // the picture itself has no white there
+}
+
+TEST(AboutBox, PictureAndTextScaleWithTheDpi)
+{
+    struct Row {
+        UINT dpi;
+        int textFrom;      // the text's scaled (50, 50)
+        int pictureWidth;  // 900 pixels scaled
+    };
+    const Row rows[] = {{96, 50, 900}, {120, 63, 1125}, {144, 75, 1350}, {192, 100, 1800}};
+    const HBITMAP picture = static_cast<HBITMAP>(
+        ::LoadImageW(ResourceModule(), MAKEINTRESOURCEW(IDB_ABOUT), IMAGE_BITMAP, 0, 0, 0));
+    ASSERT_NE(picture, nullptr);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dpi);
+        Canvas canvas(1900, 600);
+        CAboutBoxDlg::PaintPicture(canvas.Dc(), picture, CAboutBoxDlg::AboutText(), row.dpi);
+        EXPECT_NE(canvas.Pixel(row.pictureWidth - 1, 10), Canvas::kUnpainted);
+        EXPECT_EQ(canvas.Pixel(row.pictureWidth + 1, 10), Canvas::kUnpainted);
+        EXPECT_EQ(canvas.CountWhite({0, 0, 1900, row.textFrom}), 0);
+        EXPECT_EQ(canvas.CountWhite({0, 0, row.textFrom, 600}), 0);
+        EXPECT_GT(canvas.CountWhite({row.textFrom, row.textFrom, row.textFrom + 400, row.textFrom + 150}), 200);
+    }
+    ::DeleteObject(picture);
 }
 
 TEST(AboutBox, PaintingLeavesNothingToRepaint)
