@@ -18,32 +18,6 @@ namespace {
 
 constexpr wchar_t kAdminRequired[] = L"Corvane must be executed with Administrator privileges.";
 
-struct ProxySetting {
-    DWORD flags = 0;
-    std::wstring server;
-};
-
-// The default connection's flags and server as WinINet reports them.
-std::optional<ProxySetting> QueryProxySetting()
-{
-    INTERNET_PER_CONN_OPTIONW options[2] = {};
-    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
-    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
-    INTERNET_PER_CONN_OPTION_LISTW list = {};
-    list.dwSize = sizeof(list);
-    list.dwOptionCount = 2;
-    list.pOptions = options;
-    DWORD size = sizeof(list);
-    if (!::InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size))
-        return std::nullopt;
-    ProxySetting setting{options[0].Value.dwValue, {}};
-    if (options[1].Value.pszValue) {
-        setting.server = options[1].Value.pszValue;
-        ::GlobalFree(options[1].Value.pszValue);
-    }
-    return setting;
-}
-
 // Sets the flags alone, as the user's own settings might have them.
 bool SetConnectionFlags(DWORD flags)
 {
@@ -122,7 +96,7 @@ TEST_P(SystemProxySwitchTest, WritesBothOptionsAndShowsNothing)
 
     EXPECT_TRUE(SetSystemProxy(nullptr, expected.enable));
 
-    const std::optional<ProxySetting> setting = QueryProxySetting();
+    const std::optional<LanOptions> setting = QueryLan();
     ASSERT_TRUE(setting);
     EXPECT_EQ(setting->flags, expected.flags);
     EXPECT_EQ(setting->server, expected.server);
@@ -138,9 +112,9 @@ INSTANTIATE_TEST_SUITE_P(Directions, SystemProxySwitchTest,
 TEST_F(SystemProxyTest, SwitchingOnTwiceLeavesTheSameValues)
 {
     ASSERT_TRUE(SetSystemProxy(nullptr, true));
-    const std::optional<ProxySetting> once = QueryProxySetting();
+    const std::optional<LanOptions> once = QueryLan();
     ASSERT_TRUE(SetSystemProxy(nullptr, true));
-    const std::optional<ProxySetting> twice = QueryProxySetting();
+    const std::optional<LanOptions> twice = QueryLan();
     ASSERT_TRUE(once && twice);
     EXPECT_EQ(twice->flags, once->flags);
     EXPECT_EQ(twice->server, once->server);
