@@ -22,9 +22,7 @@ case ${1:-} in
     build_windows
     start_bench private
     log "Windows tests under Wine"
-    # A test that fails is run once more before it counts: Wine under Xvfb has
-    # shown a rare one-off refusal to create a window (see the Hyperlink tests).
-    ctest --preset windows --repeat until-pass:2
+    ctest --preset windows
     ;;
   bench)
     install_packages
