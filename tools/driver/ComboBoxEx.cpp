@@ -36,7 +36,7 @@ std::vector<ComboItem> ComboItems(HWND dialog, int id)
     items.reserve(static_cast<size_t>(count));
     for (int index = 0; index < count; ++index) {
         COMBOBOXEXITEMW record{};
-        record.mask = CBEIF_TEXT | CBEIF_LPARAM | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_OVERLAY | CBEIF_INDENT;
+        record.mask = CBEIF_TEXT | CBEIF_LPARAM;
         record.iItem = index;
         record.pszText = static_cast<wchar_t*>(remote.Address(textOffset));
         record.cchTextMax = static_cast<int>(kMaxItemText);
@@ -50,8 +50,7 @@ std::vector<ComboItem> ComboItems(HWND dialog, int id)
         std::wstring text(kMaxItemText, L'\0');
         remote.Read(textOffset, text.data(), text.size() * sizeof(wchar_t));
         text.resize(text.find(L'\0'));
-        items.push_back(ComboItem{std::move(text), record.lParam, record.iImage, record.iSelectedImage,
-                                  record.iOverlay, record.iIndent});
+        items.push_back(ComboItem{std::move(text), record.lParam});
     }
     return items;
 }

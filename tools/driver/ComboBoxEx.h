@@ -1,5 +1,5 @@
 // Extended combo boxes (ComboBoxEx32) of another process: their items with
-// item data and images, the selection, and choosing an item as the user would.
+// item data, the selection, and choosing an item as the user would.
 #pragma once
 
 #include "Wait.h"
@@ -15,10 +15,6 @@ namespace driver {
 struct ComboItem {
     std::wstring text;
     std::intptr_t data = 0;  // the item data (lParam)
-    int image = 0;
-    int selectedImage = 0;
-    int overlay = 0;
-    int indent = 0;
 
     bool operator==(const ComboItem&) const = default;
 };

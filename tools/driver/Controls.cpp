@@ -65,15 +65,6 @@ bool GetCheck(HWND dialog, int id)
     return SendOrThrow(Control(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void SetCheck(HWND dialog, int id, bool checked)
-{
-    if (GetCheck(dialog, id) == checked)
-        return;
-    SendOrThrow(Control(dialog, id), BM_CLICK, 0, 0);
-    if (GetCheck(dialog, id) != checked)
-        throw DriverError(Describe(dialog, id) + " did not change its check state");
-}
-
 void SendCommand(HWND window, int commandId)
 {
     if (!PostMessageW(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0))

@@ -28,9 +28,6 @@ void SetEditText(HWND dialog, int id, const std::wstring& text);
 void Click(HWND dialog, int id);
 
 bool GetCheck(HWND dialog, int id);
-// Clicks the check box (BM_CLICK) when its state differs, so the dialog sees the
-// change as the user's; throws DriverError when the state does not follow.
-void SetCheck(HWND dialog, int id, bool checked);
 
 // Posts WM_COMMAND with a command id (menu and accelerator form, lParam 0).
 void SendCommand(HWND window, int commandId);

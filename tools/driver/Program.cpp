@@ -34,9 +34,16 @@ Program::Program(const std::filesystem::path& exe, const std::wstring& arguments
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Suspended until it is in the job, so not even its first child escapes.
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
-                        &startup, &info))
+    const auto start = [&] {
+        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                              nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
+                              &startup, &info);
+    };
+    // Wine answers ERROR_INTERNAL_ERROR when the new process ended inside
+    // Wine's own start-up, before the wineserver saw it start, leaving no exit
+    // code (seen once on a loaded machine). None of the program ran, so one
+    // more start is safe and hides nothing about it.
+    if (!start() && (GetLastError() != ERROR_INTERNAL_ERROR || !start()))
         ThrowLastError("cannot start " + ToUtf8(exe.wstring()));
     process_ = UniqueHandle(info.hProcess);
     const UniqueHandle thread(info.hThread);
@@ -77,11 +84,6 @@ std::optional<DWORD> Program::WaitForExit(milliseconds timeout) const
     DWORD exitCode = 0;
     GetExitCodeProcess(process_.get(), &exitCode);
     return exitCode;
-}
-
-bool Program::WaitForInputIdle(milliseconds timeout) const
-{
-    return process_ && ::WaitForInputIdle(process_.get(), static_cast<DWORD>(timeout.count())) == 0;
 }
 
 void Program::Terminate(UINT exitCode)

@@ -32,11 +32,6 @@ public:
     // The exit code once the program has ended, or nothing if it still runs after `timeout`.
     std::optional<DWORD> WaitForExit(milliseconds timeout) const;
 
-    // Waits until the program has handled its pending messages, its windows
-    // painted, and waits for input; false after `timeout`. Under Wine the
-    // screen can show a new window a moment later than that.
-    bool WaitForInputIdle(milliseconds timeout) const;
-
     // Ends the program with `exitCode` and waits (bounded) until it is gone.
     // Does nothing when it has ended already.
     void Terminate(UINT exitCode = 1);

@@ -9,15 +9,8 @@
 namespace driver {
 namespace {
 
-RECT ScreenRect()
+std::vector<std::uint8_t> CaptureBottomUpRows(int width, int height)
 {
-    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
-std::vector<std::uint8_t> CaptureBottomUpRows(const RECT& area)
-{
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
     ScreenDc screen;
     MemoryDc memory(screen.get());
     if (!screen.get() || !memory.get())
@@ -36,7 +29,7 @@ std::vector<std::uint8_t> CaptureBottomUpRows(const RECT& area)
         ThrowLastError("CreateDIBSection");
     {
         Selection selected(memory.get(), section.get());
-        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT))
+        if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT))
             ThrowLastError("BitBlt from the screen");
     }
     GdiFlush();
@@ -46,28 +39,16 @@ std::vector<std::uint8_t> CaptureBottomUpRows(const RECT& area)
 
 }  // namespace
 
-void SaveScreenshot(const std::filesystem::path& path, std::optional<RECT> crop)
+void SaveScreenshot(const std::filesystem::path& path)
 {
-    RECT area = ScreenRect();
-    if (crop && !IntersectRect(&area, &area, &*crop))
-        throw DriverError("the area to capture lies outside the screen");
-
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    const auto file = EncodeBmp24(width, height, CaptureBottomUpRows(area));
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const auto file = EncodeBmp24(width, height, CaptureBottomUpRows(width, height));
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
     out.close();
     if (!out)
         throw DriverError("cannot write " + ToUtf8(path.wstring()));
-}
-
-void SaveWindowScreenshot(const std::filesystem::path& path, HWND window)
-{
-    RECT rect{};
-    if (!GetWindowRect(window, &rect))
-        ThrowLastError("GetWindowRect");
-    SaveScreenshot(path, rect);
 }
 
 }  // namespace driver

@@ -2,10 +2,10 @@
 // contract and plays the scenario named by the start of the user name (see
 // README.md). Every start appends one line to plink-double.log beside the exe.
 #include "CallRecord.h"
+#include "ForwardPort.h"
 #include "HostKeyCache.h"
 #include "HostKeyQuestion.h"
 #include "Invocation.h"
-#include "SocksServer.h"
 #include "Win32Text.h"
 
 #include <windows.h>
@@ -115,15 +115,17 @@ int Play(const Scenario& scenario, const Invocation& invocation)
     case ScenarioKind::OldClosed:
         WriteError("FATAL ERROR: Server unexpectedly closed network connection\r\n");
         return 1;
-    case ScenarioKind::ExitAfter:
-        StartSocksServer(invocation.socksPort);
+    case ScenarioKind::ExitAfter: {
+        const ForwardPort forward(invocation.socksPort);
         Sleep(static_cast<DWORD>(scenario.seconds) * 1000);
         WriteError(kClosedText);
         return 1;
-    default:
-        StartSocksServer(invocation.socksPort);
+    }
+    default: {
+        const ForwardPort forward(invocation.socksPort);
         Sleep(INFINITE);
         return 0;
+    }
     }
 }
 

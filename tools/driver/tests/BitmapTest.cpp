@@ -1,79 +1,32 @@
+// The screenshot's file format: a viewer must read what the driver writes.
 #include "Bitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
-std::uint32_t Read32(const std::vector<std::uint8_t>& file, std::size_t at)
+// Catches a header field out of place and rows not padded to four bytes.
+TEST(EncodeBmp24Test, WritesTheHeadersThenThePaddedRows)
 {
-    return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<std::uint32_t>(file[at + 3]) << 24;
+    const std::vector<std::uint8_t> rows = {1, 2, 3, 0, 4, 5, 6, 0};  // 1 x 2 pixels, bottom row first
+    const std::vector<std::uint8_t> expected = {
+        'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,          // file header: size, pixel offset
+        40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,        // info header: width 1, height 2, 24 bits
+        0, 0, 0, 0, 8, 0, 0, 0, 0xC4, 0x0E, 0, 0, 0xC4, 0x0E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        1, 2, 3, 0, 4, 5, 6, 0};
+    EXPECT_EQ(driver::EncodeBmp24(1, 2, rows), expected);
+    EXPECT_EQ(driver::BmpRowStride(4), 12u);
+    EXPECT_EQ(driver::BmpRowStride(1280), 3840u);
 }
 
-std::uint16_t Read16(const std::vector<std::uint8_t>& file, std::size_t at)
+// Catches a capture buffer of the wrong size written past its end.
+TEST(EncodeBmp24Test, RejectsUnpaddedRows)
 {
-    return static_cast<std::uint16_t>(file[at] | file[at + 1] << 8);
-}
-
-struct StrideCase {
-    int width;
-    std::size_t stride;
-    friend void PrintTo(const StrideCase& c, std::ostream* out) { *out << "width " << c.width; }
-};
-
-class BmpRowStrideTest : public testing::TestWithParam<StrideCase> {};
-
-TEST_P(BmpRowStrideTest, PadsRowsToFourBytes)
-{
-    EXPECT_EQ(driver::BmpRowStride(GetParam().width), GetParam().stride);
-}
-
-INSTANTIATE_TEST_SUITE_P(Widths, BmpRowStrideTest,
-                         testing::Values(StrideCase{1, 4}, StrideCase{2, 8}, StrideCase{3, 12}, StrideCase{4, 12},
-                                         StrideCase{5, 16}, StrideCase{1280, 3840}));
-
-TEST(EncodeBmp24Test, WritesHeadersThatDescribeTheRows)
-{
-    const int width = 3;
-    const int height = 2;
-    std::vector<std::uint8_t> rows(driver::BmpRowStride(width) * height);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = static_cast<std::uint8_t>(i);
-
-    const auto file = driver::EncodeBmp24(width, height, rows);
-
-    ASSERT_EQ(file.size(), driver::kBmpHeadersSize + rows.size());
-    EXPECT_EQ(file[0], 'B');
-    EXPECT_EQ(file[1], 'M');
-    EXPECT_EQ(Read32(file, 2), file.size());
-    EXPECT_EQ(Read32(file, 10), driver::kBmpHeadersSize);  // pixel data offset
-    EXPECT_EQ(Read32(file, 14), 40u);                      // info header size
-    EXPECT_EQ(Read32(file, 18), static_cast<std::uint32_t>(width));
-    EXPECT_EQ(Read32(file, 22), static_cast<std::uint32_t>(height));
-    EXPECT_EQ(Read16(file, 26), 1);
-    EXPECT_EQ(Read16(file, 28), 24);
-    EXPECT_EQ(Read32(file, 30), 0u);  // uncompressed
-    EXPECT_EQ(Read32(file, 34), rows.size());
-    EXPECT_TRUE(std::equal(rows.begin(), rows.end(), file.begin() + driver::kBmpHeadersSize));
-}
-
-TEST(EncodeBmp24Test, RejectsSizesWithoutPixels)
-{
-    const std::vector<std::uint8_t> none;
-    EXPECT_THROW(driver::EncodeBmp24(0, 5, none), std::invalid_argument);
-    EXPECT_THROW(driver::EncodeBmp24(5, 0, none), std::invalid_argument);
-    EXPECT_THROW(driver::EncodeBmp24(-1, 1, none), std::invalid_argument);
-}
-
-TEST(EncodeBmp24Test, RejectsPixelDataOfTheWrongLength)
-{
-    // Unpadded rows (3 bytes for one pixel) are one byte short of the stride of 4.
-    const std::vector<std::uint8_t> unpadded(3 * 2);
-    EXPECT_THROW(driver::EncodeBmp24(1, 2, unpadded), std::invalid_argument);
+    EXPECT_THROW(driver::EncodeBmp24(1, 2, std::vector<std::uint8_t>(3 * 2)), std::invalid_argument);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The double's platform-free parts: what it accepts, which scenario and which
-// host-key answer it picks, what it records, and the SOCKS handshake.
+// host-key answer it picks, and what it records. A double that accepts what
+// plink would refuse, or records wrongly, would let a fault of Corvane pass.
 #include "CallRecord.h"
 #include "HostKeyQuestion.h"
 #include "Invocation.h"
-#include "SocksHandshake.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +13,12 @@
 namespace plink_double {
 namespace {
 
-constexpr std::string_view kCorvaneLine =
-    "plink -ssh -D 1234 -P 4962 -l alice -pwfile \\\\.\\pipe\\pw alice@127.0.0.2";
+using namespace std::string_literals;
 
+// Catches a field taken from the wrong word of Corvane's command line.
 TEST(ParseCommandLine, TakesCorvanesLineApart)
 {
-    const auto parsed = ParseCommandLine(kCorvaneLine);
+    const auto parsed = ParseCommandLine("plink -ssh -D 1234 -P 4962 -l alice -pwfile \\\\.\\pipe\\pw alice@127.0.0.2");
     ASSERT_TRUE(std::holds_alternative<Invocation>(parsed));
     const auto& invocation = std::get<Invocation>(parsed);
     EXPECT_EQ(invocation.socksPort, 1234);
@@ -28,33 +28,33 @@ TEST(ParseCommandLine, TakesCorvanesLineApart)
     EXPECT_EQ(invocation.host, "127.0.0.2");
 }
 
-TEST(ParseCommandLine, IgnoresTheProgramWord)
+// Catches a refusal of a line Corvane may build: a quoted program path, every
+// character a user name may hold.
+TEST(ParseCommandLine, AcceptsEveryFormCorvaneBuilds)
 {
-    for (const std::string program : {"plink.exe", "\"Z:\\some dir\\plink.exe\"", "C:\\x\\plink"}) {
-        const auto line = program + std::string(kCorvaneLine.substr(5));
+    for (const char* line : {"\"Z:\\some dir\\plink.exe\" -ssh -D 1234 -P 4962 -l a -pwfile p a@h",
+                             "C:\\x\\plink -ssh -D 1234 -P 4962 -l aZ09-_^| -pwfile p aZ09-_^|@h"})
         EXPECT_TRUE(std::holds_alternative<Invocation>(ParseCommandLine(line))) << line;
-    }
 }
 
+// Catches a command line that plink would not run, or that gives the password away.
 TEST(ParseCommandLine, RefusesAnythingElse)
 {
     const char* const refused[] = {
         "plink",
-        "plink ",
         "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2 extra",
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f  alice@127.0.0.2",     // double blank
-        "plink -ssh -D 1234 -P 4962 -l  -pwfile f @127.0.0.2",                // empty user
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile  alice@127.0.0.2",            // empty password file
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f bob@127.0.0.2",        // other user
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@",               // no host
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f 127.0.0.2",            // no user@
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f  alice@127.0.0.2",  // double blank
+        "plink\t-ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -D 1234 -P 4962 -l  -pwfile f @127.0.0.2",            // empty user
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile  alice@127.0.0.2",   // empty password file
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f bob@127.0.0.2",    // other user
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@",           // no host
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f 127.0.0.2",        // no user@
         "plink -ssh -D 0 -P 4962 -l alice -pwfile f alice@127.0.0.2",
         "plink -ssh -D 1234 -P 65536 -l alice -pwfile f alice@127.0.0.2",
         "plink -ssh -D 12x4 -P 4962 -l alice -pwfile f alice@127.0.0.2",
         "plink -ssh -L 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
-        "plink -ssh -D 1234 -P 4962 -l al@ce -pwfile f al@ce@127.0.0.2",
         "plink -ssh -D 1234 -P 4962 -l \"alice\" -pwfile f \"alice\"@127.0.0.2",
-        "plink\t-ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
         "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2",  // a password on the command line
     };
     for (const auto* line : refused) {
@@ -64,14 +64,7 @@ TEST(ParseCommandLine, RefusesAnythingElse)
     }
 }
 
-TEST(ParseCommandLine, AcceptsEveryUserNameCharacter)
-{
-    const auto parsed = ParseCommandLine(
-        "plink -ssh -D 1234 -P 4962 -l aZ09-_^| -pwfile p aZ09-_^|@127.0.0.2");
-    ASSERT_TRUE(std::holds_alternative<Invocation>(parsed));
-    EXPECT_EQ(std::get<Invocation>(parsed).user, "aZ09-_^|");
-}
-
+// Catches a user name that plays the wrong scenario.
 TEST(ChooseScenario, ByTheStartOfTheUserName)
 {
     const struct {
@@ -79,13 +72,11 @@ TEST(ChooseScenario, ByTheStartOfTheUserName)
         ScenarioKind kind;
         int seconds;
     } cases[] = {
-        {"stay1", ScenarioKind::Stay, 0},       {"alice", ScenarioKind::Stay, 0},
-        {"hostkey", ScenarioKind::Stay, 0},     {"deny", ScenarioKind::Deny, 0},
-        {"denyX", ScenarioKind::Deny, 0},       {"closed2", ScenarioKind::Closed, 0},
-        {"oldclosed", ScenarioKind::OldClosed, 0}, {"silent", ScenarioKind::Silent, 0},
-        {"otherkey", ScenarioKind::OtherKey, 0}, {"exitafter3", ScenarioKind::ExitAfter, 3},
-        {"exitafter120x", ScenarioKind::ExitAfter, 120}, {"exitafter", ScenarioKind::ExitAfter, 0},
-        {"Deny", ScenarioKind::Stay, 0},        {"xdeny", ScenarioKind::Stay, 0},
+        {"stay1", ScenarioKind::Stay, 0},          {"deny", ScenarioKind::Deny, 0},
+        {"closed2", ScenarioKind::Closed, 0},      {"oldclosed", ScenarioKind::OldClosed, 0},
+        {"silent", ScenarioKind::Silent, 0},       {"otherkey", ScenarioKind::OtherKey, 0},
+        {"exitafter3", ScenarioKind::ExitAfter, 3}, {"exitafter120x", ScenarioKind::ExitAfter, 120},
+        {"Deny", ScenarioKind::Stay, 0},           {"xdeny", ScenarioKind::Stay, 0},
     };
     for (const auto& c : cases) {
         const auto scenario = ChooseScenario(c.user);
@@ -94,26 +85,25 @@ TEST(ChooseScenario, ByTheStartOfTheUserName)
     }
 }
 
+// Catches a question asked for the pinned key, or not asked for another key.
 TEST(HostKey, AsksOnlyWhenTheCacheDoesNotHoldTheServersKey)
 {
-    EXPECT_EQ(AskFor(std::string("0x25,0xab"), "0x25,0xab"), HostKeyQuestion::None);
+    EXPECT_EQ(AskFor("0x25,0xab"s, "0x25,0xab"), HostKeyQuestion::None);
     EXPECT_EQ(AskFor(std::nullopt, "0x25,0xab"), HostKeyQuestion::Absent);
-    EXPECT_EQ(AskFor(std::string("0x25,0xAB"), "0x25,0xab"), HostKeyQuestion::Changed);
-    EXPECT_EQ(AskFor(std::string(""), "0x25,0xab"), HostKeyQuestion::Changed);
+    EXPECT_EQ(AskFor("0x25,0xAB"s, "0x25,0xab"), HostKeyQuestion::Changed);
+    EXPECT_EQ(AskFor(""s, "0x25,0xab"), HostKeyQuestion::Changed);
 }
 
+// Catches an answer in Corvane's stdin that plink would take otherwise.
 TEST(HostKey, AnswersLikePlink)
 {
-    using namespace std::string_literals;
     const struct {
         std::string input;
         HostKeyAnswer answer;
     } cases[] = {
         {"", HostKeyAnswer::Abandoned},
         {"\r\n", HostKeyAnswer::Abandoned},
-        {"\n", HostKeyAnswer::Abandoned},
         {"\0y"s, HostKeyAnswer::Abandoned},
-        {"q", HostKeyAnswer::Abandoned},
         {"Q\r\n", HostKeyAnswer::Abandoned},
         {"y", HostKeyAnswer::Stored},
         {"Y\r\n", HostKeyAnswer::Stored},
@@ -132,6 +122,7 @@ TEST(HostKey, AnswersLikePlink)
     }
 }
 
+// Catches a question without the marker Corvane waits for, or with bare LF line ends.
 TEST(HostKey, QuestionsCarryTheMarkerThatCorvaneLooksFor)
 {
     for (const auto question : {HostKeyQuestion::Absent, HostKeyQuestion::Changed}) {
@@ -144,109 +135,22 @@ TEST(HostKey, QuestionsCarryTheMarkerThatCorvaneLooksFor)
     }
 }
 
+// Catches a log line that a tab or line break in a value would split, or a
+// missing value that reads as an empty one.
 TEST(CallRecord, OneTabSeparatedLine)
 {
-    const CallRecord record{42, "plink -pwfile 100%\tx", std::string("\r\n\0\xff", 4),
-                            std::string("0x25,0xab"), "cached", std::string("s3\tcret"), true};
-    EXPECT_EQ(FormatRecord(record), "pid=42\tcmdline=plink -pwfile 100%25%09x\tstdin=0d0a00ff\thostkey=0x25,0xab"
-                                    "\tanswer=cached\tpassword=s3%09cret\tinjob=1\n");
-}
-
-TEST(CallRecord, MissingKeyAndEmptyInput)
-{
-    const CallRecord record{7, "Z:\\tmp\\plink.exe", "", std::nullopt, "abandoned", std::nullopt, false};
-    EXPECT_EQ(FormatRecord(record), "pid=7\tcmdline=Z:\\tmp\\plink.exe\tstdin=\thostkey=<none>\tanswer=abandoned"
-                                    "\tpassword=<none>\tinjob=0\n");
-}
-
-// Feeds bytes one at a time, as the slowest client would send them.
-SocksHandshake::Step FeedSlowly(SocksHandshake& handshake, std::string_view bytes)
-{
-    for (const char c : bytes) {
-        EXPECT_EQ(handshake.Next().kind, SocksHandshake::Kind::NeedMore);
-        handshake.Receive({&c, 1});
-    }
-    return handshake.Next();
-}
-
-TEST(SocksHandshake, Version5DomainConnect)
-{
-    using namespace std::string_literals;
-    SocksHandshake handshake;
-    auto step = FeedSlowly(handshake, "\x05\x01\x00"s);
-    ASSERT_EQ(step.kind, SocksHandshake::Kind::Reply);
-    EXPECT_EQ(step.reply, "\x05\x00"s);
-    step = FeedSlowly(handshake, "\x05\x01\x00\x03\x09localhost\x21\x0e"s);
-    ASSERT_EQ(step.kind, SocksHandshake::Kind::Connect);
-    EXPECT_EQ(step.target.host, "localhost");
-    EXPECT_EQ(step.target.port, 8462);
-    EXPECT_EQ(handshake.ConnectReply(true), "\x05\x00\x00\x01\0\0\0\0\0\0"s);
-    EXPECT_EQ(handshake.ConnectReply(false)[1], '\x01');
-}
-
-TEST(SocksHandshake, Version5AddressesAndEarlyData)
-{
-    using namespace std::string_literals;
-    SocksHandshake handshake;
-    handshake.Receive("\x05\x02\x02\x00"s "\x05\x01\x00\x01\x7f\x00\x00\x01\x00\x50" "GET /"s);
-    EXPECT_EQ(handshake.Next().kind, SocksHandshake::Kind::Reply);
-    const auto step = handshake.Next();
-    ASSERT_EQ(step.kind, SocksHandshake::Kind::Connect);
-    EXPECT_EQ(step.target.host, "127.0.0.1");
-    EXPECT_EQ(step.target.port, 80);
-    EXPECT_EQ(handshake.TakeRemainder(), "GET /");
-
-    SocksHandshake ipv6;
-    ipv6.Receive("\x05\x01\x00\x05\x01\x00\x04"s + std::string(15, '\0') + "\x01\x04\xd2"s);
-    ipv6.Next();
-    const auto v6 = ipv6.Next();
-    ASSERT_EQ(v6.kind, SocksHandshake::Kind::Connect);
-    EXPECT_EQ(v6.target.host, "0:0:0:0:0:0:0:1");
-    EXPECT_EQ(v6.target.port, 1234);
-}
-
-TEST(SocksHandshake, RefusesWhatPlinkRefuses)
-{
-    using namespace std::string_literals;
     const struct {
-        std::string bytes;
-        std::string reply;
+        CallRecord record;
+        std::string line;
     } cases[] = {
-        {"\x05\x01\x02"s, "\x05\xff"s},                                        // password only
-        {"\x05\x01\x00\x05\x02\x00\x01\x7f\0\0\x01\0\x50"s, "\x05\x00"s},       // BIND
-        {"\x05\x01\x00\x05\x01\x00\x07"s, "\x05\x00"s},                        // bad type
-        {"\x06\x01\x00"s, ""},                                                 // unknown version
-        {"\x04\x02\x00\x50\x7f\0\0\x01\0"s, "\x00\x5b\0\0\0\0\0\0"s},          // SOCKS4 BIND
+        {{42, "plink -pwfile 100%\tx", "\r\n\0\xff"s, "0x25,0xab"s, "cached", "s3\tcret"s, true},
+         "pid=42\tcmdline=plink -pwfile 100%25%09x\tstdin=0d0a00ff\thostkey=0x25,0xab\tanswer=cached"
+         "\tpassword=s3%09cret\tinjob=1\n"},
+        {{7, "Z:\\tmp\\plink.exe", "", std::nullopt, "abandoned", std::nullopt, false},
+         "pid=7\tcmdline=Z:\\tmp\\plink.exe\tstdin=\thostkey=<none>\tanswer=abandoned\tpassword=<none>\tinjob=0\n"},
     };
-    for (const auto& c : cases) {
-        SocksHandshake handshake;
-        handshake.Receive(c.bytes);
-        auto step = handshake.Next();
-        if (step.kind == SocksHandshake::Kind::Reply) {
-            EXPECT_EQ(step.reply, c.reply);
-            step = handshake.Next();
-        } else {
-            EXPECT_EQ(step.reply, c.reply);
-        }
-        EXPECT_EQ(step.kind, SocksHandshake::Kind::Refuse);
-    }
-}
-
-TEST(SocksHandshake, Version4And4a)
-{
-    using namespace std::string_literals;
-    SocksHandshake plain;
-    auto step = FeedSlowly(plain, "\x04\x01\x21\x0e\x7f\x00\x00\x01user\0"s);
-    ASSERT_EQ(step.kind, SocksHandshake::Kind::Connect);
-    EXPECT_EQ(step.target.host, "127.0.0.1");
-    EXPECT_EQ(step.target.port, 8462);
-    EXPECT_EQ(plain.ConnectReply(true), "\x00\x5a\0\0\0\0\0\0"s);
-
-    SocksHandshake named;
-    step = FeedSlowly(named, "\x04\x01\x00\x50\x00\x00\x00\x07\0example.test\0"s);
-    ASSERT_EQ(step.kind, SocksHandshake::Kind::Connect);
-    EXPECT_EQ(step.target.host, "example.test");
-    EXPECT_EQ(step.target.port, 80);
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatRecord(c.record), c.line);
 }
 
 }  // namespace
