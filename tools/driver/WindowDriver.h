@@ -1,6 +1,6 @@
 // Operates another program's windows from outside, the way a user would: find
 // its windows, read and fill its controls, press its buttons, answer its
-// message boxes, find its tray window and take screenshots.
+// message boxes, poke its tray icon and take screenshots.
 //
 // Including this header gives the whole driver: Program (start and end the
 // program under test), Controls, ComboBoxEx, Dialogs, Tray and Screenshot.
