@@ -1,128 +1,61 @@
 #include "browsers/BrowserMatch.h"
 #include "browsers/WarningText.h"
 
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct NameCase {
-    std::wstring imageName;
-    uint32_t browsers;
-};
-
-void PrintTo(const NameCase& c, std::ostream* os)
+// Catches a browser missed for its case or a longer name, another program
+// taken for one, and a non-ASCII letter folded into an ASCII one.
+TEST(BrowserTextTest, BrowsersByImageName)
 {
-    *os << ::testing::PrintToString(c.imageName);
+    const struct { std::wstring imageName; uint32_t browsers; } rows[] = {
+        {L"firefox.exe", BROWSER_FIREFOX}, {L"FireFox.EXE", BROWSER_FIREFOX}, {L"IExplore.exe", BROWSER_IE},
+        {L"myfirefox.exe", BROWSER_FIREFOX}, {L"firefox.exe.bak", BROWSER_FIREFOX}, {L"chrome.exe", 0},
+        {L"firefox.ex", 0}, {L"", 0}, {L"iexplore.exe-firefox.exe", BROWSER_IE | BROWSER_FIREFOX},
+        {L"\u0131explore.exe", 0},  // a dotless i is not an I
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(BrowserBitsOfImageName(r.imageName), r.browsers) << testing::PrintToString(r.imageName);
 }
 
-class BrowserMatchTest : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(BrowserMatchTest, FindsTheBrowserInAnyCaseAndAsASubstring)
+// The warnings are byte-exact, their odd "\n\r" included. The opening and the
+// list of browsers are independent, so each shows in one row.
+TEST(BrowserTextTest, BrowserWarnings)
 {
-    EXPECT_EQ(BrowserBitsOfImageName(GetParam().imageName), GetParam().browsers);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ImageNames, BrowserMatchTest,
-    ::testing::Values(NameCase{L"firefox.exe", BROWSER_FIREFOX}, NameCase{L"FireFox.EXE", BROWSER_FIREFOX},
-                      NameCase{L"FIREFOX.EXE", BROWSER_FIREFOX}, NameCase{L"IExplore.exe", BROWSER_IE},
-                      NameCase{L"iexplore.exe", BROWSER_IE}, NameCase{L"myfirefox.exe", BROWSER_FIREFOX},
-                      NameCase{L"firefox.exe.bak", BROWSER_FIREFOX}, NameCase{L"chrome.exe", 0},
-                      NameCase{L"firefox", 0}, NameCase{L"firefox.ex", 0}, NameCase{L"", 0},
-                      NameCase{L"iexplore.exe-firefox.exe", BROWSER_IE | BROWSER_FIREFOX},
-                      // Only ASCII letters are upper-cased: a dotless i is not an I.
-                      NameCase{L"\u0131explore.exe", 0}));
-
-struct WarningCase {
-    bool connected;
-    bool switching;
-    uint32_t browsers;
-    std::wstring text;
-};
-
-void PrintTo(const WarningCase& c, std::ostream* os)
-{
-    *os << (c.switching ? "switching" : c.connected ? "disconnecting" : "connecting") << " with set " << c.browsers;
-}
-
-class BrowserWarningTest : public ::testing::TestWithParam<WarningCase> {};
-
-TEST_P(BrowserWarningTest, IsByteExact)
-{
-    const WarningCase& c = GetParam();
-    EXPECT_EQ(ComposeBrowserWarning(c.connected, c.browsers, c.switching), c.text);
-}
-
-std::wstring Browser(const wchar_t* prefix, const wchar_t* list)
-{
-    return std::wstring(prefix) + L"will close the following open browser windows: \n\r" + list +
-           L".\n\rSelect OK to continue.";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Situations, BrowserWarningTest,
-    ::testing::Values(
-        WarningCase{false, false, 3,
-                    L"Activating Corvane will close the following open browser windows: \n\rIE and Firefox.\n\rSelect OK to continue."},
-        WarningCase{true, false, 2,
-                    L"Deactivating Corvane will close the following open browser windows: \n\rFirefox.\n\rSelect OK to continue."},
-        WarningCase{true, true, 1,
-                    L"Switching servers will close the following open browser windows: \n\rIE.\n\rSelect OK to continue."},
-        WarningCase{false, false, 0, Browser(L"Activating Corvane ", L"")},
-        WarningCase{false, false, 1, Browser(L"Activating Corvane ", L"IE")},
-        WarningCase{false, false, 2, Browser(L"Activating Corvane ", L"Firefox")},
-        WarningCase{true, false, 0, Browser(L"Deactivating Corvane ", L"")},
-        WarningCase{true, false, 1, Browser(L"Deactivating Corvane ", L"IE")},
-        WarningCase{true, false, 3, Browser(L"Deactivating Corvane ", L"IE and Firefox")},
-        WarningCase{false, true, 0, Browser(L"Switching servers ", L"")},
-        WarningCase{false, true, 2, Browser(L"Switching servers ", L"Firefox")},
-        WarningCase{false, true, 3, Browser(L"Switching servers ", L"IE and Firefox")},
+    const struct { bool connected, switching; uint32_t browsers; std::wstring text; } rows[] = {
+        {false, false, 3,
+         L"Activating Corvane will close the following open browser windows: \n\rIE and Firefox.\n\rSelect OK to continue."},
+        {true, false, 2,
+         L"Deactivating Corvane will close the following open browser windows: \n\rFirefox.\n\rSelect OK to continue."},
+        {true, true, 1,
+         L"Switching servers will close the following open browser windows: \n\rIE.\n\rSelect OK to continue."},
+        {false, true, 0,
+         L"Switching servers will close the following open browser windows: \n\r.\n\rSelect OK to continue."},
         // Only the two low bits name browsers.
-        WarningCase{false, false, 0x6, Browser(L"Activating Corvane ", L"Firefox")}));
+        {true, false, 0x6,
+         L"Deactivating Corvane will close the following open browser windows: \n\rFirefox.\n\rSelect OK to continue."},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ComposeBrowserWarning(r.connected, r.browsers, r.switching), r.text) << testing::PrintToString(r.text);
 
-struct ExitCase {
-    uint32_t browsers;
-    std::wstring text;
-};
-
-void PrintTo(const ExitCase& c, std::ostream* os)
-{
-    *os << "set " << c.browsers;
+    const std::wstring exitLong = L"Your IP address is still hidden.  Closing the application will reset your IP address"
+                                  L"\nand will close the following open browser windows: \n\r";
+    EXPECT_EQ(ComposeExitWarning(0), L"\nYour IP address is still hidden.  Closing the application will reset your IP "
+                                     L"address.\nSelect OK to continue.");
+    EXPECT_EQ(ComposeExitWarning(1), exitLong + L"IE.\nSelect OK to continue.");
+    EXPECT_EQ(ComposeExitWarning(2), exitLong + L"Firefox.\nSelect OK to continue.");
+    EXPECT_EQ(ComposeExitWarning(3), exitLong + L"IE and Firefox.\nSelect OK to continue.");
 }
 
-class ExitWarningTest : public ::testing::TestWithParam<ExitCase> {};
-
-TEST_P(ExitWarningTest, IsByteExact)
-{
-    EXPECT_EQ(ComposeExitWarning(GetParam().browsers), GetParam().text);
-}
-
-const std::wstring kExitLong = L"Your IP address is still hidden.  Closing the application will reset your IP address"
-                               L"\nand will close the following open browser windows: \n\r";
-
-INSTANTIATE_TEST_SUITE_P(
-    Sets, ExitWarningTest,
-    ::testing::Values(
-        ExitCase{0, L"\nYour IP address is still hidden.  Closing the application will reset your IP address.\nSelect OK to continue."},
-        ExitCase{1, kExitLong + L"IE.\nSelect OK to continue."},
-        ExitCase{2, kExitLong + L"Firefox.\nSelect OK to continue."},
-        ExitCase{3,
-                 L"Your IP address is still hidden.  Closing the application will reset your IP address\nand will close the "
-                 L"following open browser windows: \n\rIE and Firefox.\nSelect OK to continue."}));
-
-TEST(SwitchServerQuestionTest, NamesBothServerRows)
+TEST(BrowserTextTest, SwitchServerQuestionNamesBothServerRows)
 {
     EXPECT_EQ(SwitchServerQuestion(2, 3),
               L"Do you wish to disconnect from the Rotating Netherlands server and connect to the US Static IP 1 server?");
-    EXPECT_EQ(SwitchServerQuestion(0, 12),
-              L"Do you wish to disconnect from the Rotating United States server and connect to the Canada Static IP 5 server?");
-}
-
-TEST(SwitchServerQuestionTest, RowsOutsideTheCatalogueGiveEmptyNames)
-{
+    EXPECT_EQ(SwitchServerQuestion(0, 12), L"Do you wish to disconnect from the Rotating United States server and "
+                                           L"connect to the Canada Static IP 5 server?");
     EXPECT_EQ(SwitchServerQuestion(-1, 13), L"Do you wish to disconnect from the  server and connect to the  server?");
 }
 

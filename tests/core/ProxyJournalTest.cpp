@@ -1,16 +1,15 @@
-// The journal's pure parts: which connections switching off writes, Firefox's
-// prior values and the lines that put them back, and the journal's text.
+// The journal's pure parts: which connections switching off (and -r) writes,
+// Firefox's prior values and the lines that put them back, and the journal's text.
 #include "proxy/ConnectionRestore.h"
 #include "proxy/FirefoxPrefs.h"
-#include "proxy/JournalText.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
-#include <random>
 #include <string>
 #include <vector>
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -22,125 +21,87 @@ const ConnectionOptions kLanPac{L"", 5, L"", L"", L"http://wpad/proxy.pac", 0};
 const ConnectionOptions kLanDetect{L"", 9, L"", L"", L"", 1};
 const ConnectionOptions kLanTunnel{L"", 2, L"socks=localhost:1234", L"", L"", 0};
 
-ConnectionOptions Named(ConnectionOptions options, const wchar_t* name)
+ConnectionOptions With(ConnectionOptions options, std::uint32_t flags, const wchar_t* server = nullptr,
+                       const wchar_t* bypass = nullptr)
 {
+    options.flags = flags;
+    if (server)
+        options.proxyServer = server;
+    if (bypass)
+        options.proxyBypass = bypass;
+    return options;
+}
+
+const auto Tunnel = [](const ConnectionOptions& options) { return With(options, 2, L"socks=localhost:1234"); };
+const auto Named = [](ConnectionOptions options, const wchar_t* name) {
     options.connection = name;
     return options;
-}
-
-ConnectionOptions Tunnel(ConnectionOptions options)
-{
-    options.flags = 2;
-    options.proxyServer = L"socks=localhost:1234";
-    return options;
-}
-
-struct RestoreCase {
-    const char* name;
-    std::optional<Connections> journal;
-    Connections current;
-    Connections writes;
 };
 
-void PrintTo(const RestoreCase& c, std::ostream* os)
+// Catches a prior state that does not come back whole, a setting the user made
+// while connected that is overwritten, and, without a journal, a proxy of the
+// user's that is switched off.
+TEST(ProxyJournalTest, ConnectionsToRestore)
 {
-    *os << c.name;
-}
-
-class ConnectionRestoreTest : public testing::TestWithParam<RestoreCase> {};
-
-TEST_P(ConnectionRestoreTest, WritesOnlyWhatIsStillTheTunnels)
-{
-    const RestoreCase& c = GetParam();
-    EXPECT_EQ(ConnectionsToRestore(c.journal ? &*c.journal : nullptr, c.current), c.writes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ConnectionRestoreTest,
-    testing::Values(
-        // Each prior state comes back whole after the tunnel's values.
-        RestoreCase{"DirectBack", Connections{kLanDirect}, {kLanTunnel}, {kLanDirect}},
-        RestoreCase{"ManualWithBypassBack", Connections{kLanManual}, {Tunnel(kLanManual)}, {kLanManual}},
-        RestoreCase{"PacBack", Connections{kLanPac}, {Tunnel(kLanPac)}, {kLanPac}},
-        RestoreCase{"AutoDetectBack", Connections{kLanDetect}, {Tunnel(kLanDetect)}, {kLanDetect}},
+    const struct { const char* name; std::optional<Connections> journal; Connections current, writes; } rows[] = {
+        {"DirectBack", Connections{kLanDirect}, {kLanTunnel}, {kLanDirect}},
+        {"ManualWithBypassBack", Connections{kLanManual}, {Tunnel(kLanManual)}, {kLanManual}},
+        {"PacBack", Connections{kLanPac}, {Tunnel(kLanPac)}, {kLanPac}},
+        {"AutoDetectBack", Connections{kLanDetect}, {Tunnel(kLanDetect)}, {kLanDetect}},
         // A value the switch cleared comes back; one the user set meanwhile stays.
-        RestoreCase{"ClearedPacUrlBack", Connections{kLanPac}, {kLanTunnel}, {kLanPac}},
-        RestoreCase{"NewBypassKept", Connections{kLanManual},
-                    {[] { auto c = Tunnel(kLanManual); c.proxyBypass = L"new"; return c; }()},
-                    {[] { auto c = kLanManual; c.proxyBypass = L"new"; return c; }()}},
+        {"ClearedPacUrlBack", Connections{kLanPac}, {kLanTunnel}, {kLanPac}},
+        {"NewBypassKept", Connections{kLanManual}, {With(Tunnel(kLanManual), 2, nullptr, L"new")},
+         {With(kLanManual, 3, nullptr, L"new")}},
         // The user took the proxy over while connected: nothing is written.
-        RestoreCase{"UserServerKept", Connections{kLanDirect},
-                    {[] { auto c = kLanTunnel; c.proxyServer = L"http=mine:3128"; return c; }()}, {}},
-        RestoreCase{"UserDetectionKept", Connections{kLanDirect},
-                    {[] { auto c = kLanTunnel; c.flags = 2 | 8; return c; }()}, {}},
+        {"UserServerKept", Connections{kLanDirect}, {With(kLanTunnel, 2, L"http=mine:3128")}, {}},
+        {"UserDetectionKept", Connections{kLanDirect}, {With(kLanTunnel, 2 | 8)}, {}},
+        {"NewDetectionFlagsKept", Connections{kLanDirect}, {Tunnel(kLanDetect)}, {{L"", 1, L"", L"", L"", 1}}},
         // Without a journal only the tunnel's own settings go, to direct.
-        RestoreCase{"NoJournalTunnelGoesDirect", std::nullopt, {kLanTunnel}, {kLanDirect}},
-        RestoreCase{"NoJournalTunnelWithDetectionGoesDirect", std::nullopt,
-                    {[] { auto c = kLanTunnel; c.flags = 2 | 8; return c; }()}, {kLanDirect}},
-        RestoreCase{"NoJournalUsersProxyUntouched", std::nullopt, {kLanManual}, {}},
-        RestoreCase{"NoJournalUsersSocksUntouched", std::nullopt,
-                    {[] { auto c = kLanDirect; c.flags = 2; c.proxyServer = L"socks=localhost:9050"; return c; }()}, {}},
-        RestoreCase{"NoJournalTunnelServerWithoutProxyFlagUntouched", std::nullopt,
-                    {[] { auto c = kLanTunnel; c.flags = 1; return c; }()}, {}},
+        {"NoJournalTunnelGoesDirect", std::nullopt, {kLanTunnel}, {kLanDirect}},
+        {"NoJournalTunnelWithDetectionGoesDirect", std::nullopt, {With(kLanTunnel, 2 | 8)}, {kLanDirect}},
+        {"NoJournalUsersProxyUntouched", std::nullopt, {kLanManual}, {}},
+        {"NoJournalUsersSocksUntouched", std::nullopt, {With(kLanDirect, 2, L"socks=localhost:9050")}, {}},
+        {"NoJournalTunnelServerWithoutProxyFlagUntouched", std::nullopt, {With(kLanTunnel, 1)}, {}},
         // Dial-up and VPN entries, by name.
-        RestoreCase{"EntriesByName", Connections{kLanDirect, Named(kLanPac, L"VPN"), Named(kLanManual, L"Dial")},
-                    {kLanTunnel, Named(Tunnel(kLanManual), L"Dial"), Named(Tunnel(kLanPac), L"VPN")},
-                    {kLanDirect, Named(kLanManual, L"Dial"), Named(kLanPac, L"VPN")}},
-        RestoreCase{"EntryGoneMeanwhileIsSkipped", Connections{kLanDirect, Named(kLanPac, L"VPN")}, {kLanTunnel},
-                    {kLanDirect}},
-        RestoreCase{"EntryMadeMeanwhileGoesDirectOnlyWhenAtTheTunnel", Connections{kLanDirect},
-                    {kLanTunnel, Named(kLanTunnel, L"New"), Named(kLanManual, L"Other")},
-                    {kLanDirect, Named(kLanDirect, L"New")}}),
-    [](const testing::TestParamInfo<RestoreCase>& info) { return std::string(info.param.name); });
-
-TEST(ConnectionJournalTest, ATunnelLeftByALostJournalIsRecordedAsDirect)
-{
-    const ConnectionOptions pacAtTunnel = Tunnel(kLanPac);
-    const Connections recorded = JournalOfConnections({pacAtTunnel, Named(kLanManual, L"VPN")});
-    ConnectionOptions pacDirect = kLanPac;
-    pacDirect.flags = 1;
-    EXPECT_EQ(recorded, (Connections{pacDirect, Named(kLanManual, L"VPN")}));
+        {"EntriesByName", Connections{kLanDirect, Named(kLanPac, L"VPN"), Named(kLanManual, L"Dial")},
+         {kLanTunnel, Named(Tunnel(kLanManual), L"Dial"), Named(Tunnel(kLanPac), L"VPN")},
+         {kLanDirect, Named(kLanManual, L"Dial"), Named(kLanPac, L"VPN")}},
+        {"EntryGoneMeanwhileIsSkipped", Connections{kLanDirect, Named(kLanPac, L"VPN")}, {kLanTunnel}, {kLanDirect}},
+        {"EntryMadeMeanwhileGoesDirectOnlyWhenAtTheTunnel", Connections{kLanDirect},
+         {kLanTunnel, Named(kLanTunnel, L"New"), Named(kLanManual, L"Other")}, {kLanDirect, Named(kLanDirect, L"New")}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ConnectionsToRestore(r.journal ? &*r.journal : nullptr, r.current), r.writes) << r.name;
 }
 
-std::wstring RandomText(std::mt19937& random)
+// A tunnel left by a run whose journal was lost must never be "put back".
+TEST(ProxyJournalTest, ATunnelLeftByALostJournalIsRecordedAsDirect)
 {
-    static const std::wstring alphabet = L"ab\\\t\n\r;:=<>*. \x00e9\x4e2d";
-    std::uniform_int_distribution<size_t> length(0, 12);
-    std::uniform_int_distribution<size_t> pick(0, alphabet.size());
-    std::wstring text;
-    for (size_t n = length(random); n > 0; --n) {
-        const size_t i = pick(random);
-        text += i == alphabet.size() ? L'\0' : alphabet[i];
-    }
-    return text;
+    EXPECT_EQ(JournalOfConnections({Tunnel(kLanPac), Named(kLanManual, L"VPN")}),
+              (Connections{With(kLanPac, 1), Named(kLanManual, L"VPN")}));
 }
 
-TEST(ConnectionJournalTest, AnyConnectionsSurviveTheTextAndACutTextIsRefused)
+// Catches a field that loses or changes a character (each escaped one, a
+// backslash before a letter, non-ASCII), a number cut short, and a cut journal
+// taken as whole.
+TEST(ProxyJournalTest, ConnectionsSurviveTheTextAndACutTextIsRefused)
 {
-    std::mt19937 random(4962);
-    std::uniform_int_distribution<std::uint32_t> number;
-    for (int round = 0; round < 500; ++round) {
-        Connections connections;
-        for (int i = round % 4; i >= 0; --i) {
-            connections.push_back({i == 0 ? L"" : RandomText(random) + std::to_wstring(i), number(random),
-                                   RandomText(random), RandomText(random), RandomText(random), number(random)});
-        }
-        const std::wstring text = SerializeConnections(connections);
-        ASSERT_EQ(ParseConnections(text), connections) << "round " << round;
-        ASSERT_EQ(text.find(L'\0'), std::wstring::npos);
-        ASSERT_FALSE(ParseConnections(text.substr(0, text.size() - 1))) << "round " << round;
-    }
+    const std::wstring odd = L"\\t\t\\\\n\n\r\0;<>*\x00e9\x4e2d\\"s;
+    const Connections connections{{L"", 0xFFFFFFFF, odd, L"", odd + L"x", 0}, {odd, 0, L"", odd, L"", 0xFFFFFFFF}};
+    const std::wstring text = SerializeConnections(connections);
+    EXPECT_EQ(ParseConnections(text), connections);
+    EXPECT_EQ(text.find(L'\0'), std::wstring::npos);
+    EXPECT_FALSE(ParseConnections(text.substr(0, text.size() - 1)));
 }
 
-TEST(ConnectionJournalTest, OtherTextsAreNoJournal)
+TEST(ProxyJournalTest, OtherTextsAreNoJournal)
 {
     const std::wstring good = SerializeConnections({kLanManual});
     for (const std::wstring& bad : std::vector<std::wstring>{
              L"", L"Corvane journal 2\n", L"Corvane journal 1\nconnection\t\t1\n",
-          L"Corvane journal 1\nconnection\t\tx\t\t\t\t0\n", L"Corvane journal 1\nconnection\t\t1\t\\q\t\t\t0\n",
-          L"Corvane journal 1\nconnection\t\t99999999999\t\t\t\t0\n", good + good.substr(good.find(L'\n') + 1)}) {
+             L"Corvane journal 1\nconnection\t\tx\t\t\t\t0\n", L"Corvane journal 1\nconnection\t\t1\t\\q\t\t\t0\n",
+             L"Corvane journal 1\nconnection\t\t4294967296\t\t\t\t0\n", good + good.substr(good.find(L'\n') + 1)})
         EXPECT_FALSE(ParseConnections(bad)) << testing::PrintToString(bad);
-    }
     EXPECT_EQ(ParseConnections(L"Corvane journal 1\n"), Connections{});
 }
 
@@ -150,64 +111,43 @@ ProxyPrefValues Prefs(std::optional<std::string> socks, std::optional<std::strin
     return ProxyPrefValues{{std::move(socks), std::move(port), std::move(type), std::move(remoteDns)}};
 }
 
-struct PriorCase {
-    const char* name;
-    std::string userJs;
-    std::string prefsJs;
-    ProxyPrefValues prior;
-};
+const std::string kTunnelLines =
+    "user_pref(\"network.proxy.socks\", \"localhost\");\r\nuser_pref(\"network.proxy.socks_port\", 1234);\r\n"
+    "user_pref(\"network.proxy.type\", 1);\r\nuser_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
+const ProxyPrefValues kAtTunnel = Prefs("\"localhost\"", "1234", "1", "true");
 
-void PrintTo(const PriorCase& c, std::ostream* os)
+// Catches a commented-out or malformed line read as Firefox's value, prefs.js
+// winning over user.js, and the tunnel's own lines recorded as the user's.
+TEST(ProxyJournalTest, FirefoxPriorValues)
 {
-    *os << c.name;
+    const struct { const char* name; std::string userJs, prefsJs; ProxyPrefValues prior; } rows[] = {
+        {"NothingSet", "user_pref(\"a\", 1);\n", "", Prefs({}, {}, {})},
+        {"OwnSocksFromPrefsJs", "",
+         "// Mozilla User Preferences\nuser_pref(\"network.proxy.socks\", \"10.0.0.1\");\n"
+         "user_pref(\"network.proxy.socks_port\", 9050);\nuser_pref(\"network.proxy.socks_remote_dns\", true);\n"
+         "user_pref(\"network.proxy.type\", 1);\n",
+         Prefs("\"10.0.0.1\"", "9050", "1", "true")},
+        {"UserJsBeforePrefsJsEachByItself", "user_pref(\"network.proxy.type\", 2);\n",
+         "user_pref(\"network.proxy.type\", 4);\nuser_pref(\"network.proxy.socks_port\", 1080);\n",
+         Prefs({}, "1080", "2")},
+        {"LastLineWinsSpacingAndEscapes",
+         "user_pref(\"network.proxy.type\", 1);\n  user_pref( \"network.proxy.type\" ,4 ) ;\n"
+         "user_pref(\"network.proxy.socks\", \"a\\\"b\");",
+         "", Prefs("\"a\\\"b\"", {}, "4")},
+        {"CommentsAndOtherFormsDoNotCount",
+         "// user_pref(\"network.proxy.type\", 1);\n/* user_pref(\"network.proxy.type\", 2); */\n"
+         "user_pref(\"network.proxy.type\", x);\nuser_pref(\"network.proxy.socks\", \"open);\n"
+         "user_pref(\"network.proxy.typex\", 3);\n",
+         "", Prefs({}, {}, {})},
+        {"TunnelLeftByALostJournalIsNotSet", kTunnelLines, "user_pref(\"network.proxy.type\", 4);\n", Prefs({}, {}, {})},
+        {"OwnLocalhostSocksOnAnotherPortIsTheUsers",
+         "user_pref(\"network.proxy.socks\", \"localhost\");\nuser_pref(\"network.proxy.socks_port\", 9050);\n"
+         "user_pref(\"network.proxy.type\", 1);\n",
+         "", Prefs("\"localhost\"", "9050", "1")},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(PriorProxyPrefs(r.userJs, r.prefsJs), r.prior) << r.name;
 }
-
-class FirefoxPriorTest : public testing::TestWithParam<PriorCase> {};
-
-TEST_P(FirefoxPriorTest, ReadsWhatFirefoxUses)
-{
-    EXPECT_EQ(PriorProxyPrefs(GetParam().userJs, GetParam().prefsJs), GetParam().prior);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, FirefoxPriorTest,
-    testing::Values(
-        PriorCase{"NothingSet", "user_pref(\"a\", 1);\n", "", Prefs({}, {}, {})},
-        PriorCase{"TypeFromUserJs", "user_pref(\"network.proxy.type\", 0);\r\n", "", Prefs({}, {}, "0")},
-        PriorCase{"OwnSocksFromPrefsJs", "",
-                  "// Mozilla User Preferences\n"
-                  "user_pref(\"network.proxy.socks\", \"10.0.0.1\");\n"
-                  "user_pref(\"network.proxy.socks_port\", 9050);\n"
-                  "user_pref(\"network.proxy.socks_remote_dns\", true);\n"
-                  "user_pref(\"network.proxy.type\", 1);\n",
-                  Prefs("\"10.0.0.1\"", "9050", "1", "true")},
-        PriorCase{"UserJsBeforePrefsJsEachByItself", "user_pref(\"network.proxy.type\", 2);\n",
-                  "user_pref(\"network.proxy.type\", 4);\nuser_pref(\"network.proxy.socks_port\", 1080);\n",
-                  Prefs({}, "1080", "2")},
-        PriorCase{"LastLineWinsSpacingAndEscapes",
-                  "user_pref(\"network.proxy.type\", 1);\n  user_pref( \"network.proxy.type\" ,4 ) ;\n"
-                  "user_pref(\"network.proxy.socks\", \"a\\\"b\");",
-                  "", Prefs("\"a\\\"b\"", {}, "4")},
-        PriorCase{"CommentsAndOtherFormsDoNotCount",
-                  "// user_pref(\"network.proxy.type\", 1);\n/* user_pref(\"network.proxy.type\", 2); */\n"
-                  "user_pref(\"network.proxy.type\", x);\nuser_pref(\"network.proxy.socks\", \"open);\n"
-                  "user_pref(\"network.proxy.typex\", 3);\n",
-                  "", Prefs({}, {}, {})},
-        PriorCase{"TunnelLeftByALostJournalIsNotSet",
-                  "user_pref(\"network.proxy.socks\", \"localhost\");\r\nuser_pref(\"network.proxy.socks_port\", 1234);\r\n"
-                  "user_pref(\"network.proxy.type\", 1);\r\nuser_pref(\"network.proxy.socks_remote_dns\", true);\r\n",
-                  "user_pref(\"network.proxy.type\", 4);\n", Prefs({}, {}, {})},
-        PriorCase{"OwnLocalhostSocksOnAnotherPortIsTheUsers",
-                  "user_pref(\"network.proxy.socks\", \"localhost\");\nuser_pref(\"network.proxy.socks_port\", 9050);\n"
-                  "user_pref(\"network.proxy.type\", 1);\n",
-                  "", Prefs("\"localhost\"", "9050", "1")}),
-    [](const testing::TestParamInfo<PriorCase>& info) { return std::string(info.param.name); });
-
-constexpr std::string_view kTunnelLines =
-    "user_pref(\"network.proxy.socks\", \"localhost\");\r\n"
-    "user_pref(\"network.proxy.socks_port\", 1234);\r\n"
-    "user_pref(\"network.proxy.type\", 1);\r\n"
-    "user_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
 
 std::string OffLines(std::string_view socks, std::string_view port, std::string_view type, std::string_view dns)
 {
@@ -217,59 +157,43 @@ std::string OffLines(std::string_view socks, std::string_view port, std::string_
            "user_pref(\"network.proxy.socks_remote_dns\", " + std::string(dns) + ");\r\n";
 }
 
-struct LinesCase {
-    const char* name;
-    std::optional<ProxyPrefValues> prior;
-    ProxyPrefValues current;
-    std::string lines;
-};
-
-void PrintTo(const LinesCase& c, std::ostream* os)
+// Catches the tunnel's values left in prefs.js (no defaults written), the
+// user's own values lost, and a change the user made while connected undone.
+TEST(ProxyJournalTest, FirefoxRestoredLines)
 {
-    *os << c.name;
-}
-
-class RestoredLinesTest : public testing::TestWithParam<LinesCase> {};
-
-TEST_P(RestoredLinesTest, CarryTheUsersOwnValues)
-{
-    const LinesCase& c = GetParam();
-    EXPECT_EQ(RestoredPrefLines(c.prior ? &*c.prior : nullptr, c.current), c.lines);
-}
-
-const ProxyPrefValues kAtTunnel = ReadProxyPrefs(kTunnelLines);
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RestoredLinesTest,
-    testing::Values(
-        LinesCase{"NotSetGetsFirefoxsDefaults", Prefs({}, {}, {}), kAtTunnel, OffLines("\"\"", "0", "5", "false")},
-        LinesCase{"NoJournalGetsFirefoxsDefaults", std::nullopt, kAtTunnel, OffLines("\"\"", "0", "5", "false")},
-        LinesCase{"TypeZeroBack", Prefs({}, {}, "0"), kAtTunnel, OffLines("\"\"", "0", "0", "false")},
-        LinesCase{"OwnSocksBack", Prefs("\"10.0.0.1\"", "9050", "1", "true"), kAtTunnel,
-                  OffLines("\"10.0.0.1\"", "9050", "1", "true")},
-        LinesCase{"LinesRemovedMeanwhileStillPutBack", Prefs({}, {}, "4"), Prefs({}, {}, {}),
-                  OffLines("\"\"", "0", "4", "false")},
-        LinesCase{"UsersChangeWhileConnectedKept", Prefs({}, {}, "0"), Prefs("\"localhost\"", "1234", "2", "true"),
-                  OffLines("\"\"", "0", "2", "false")}),
-    [](const testing::TestParamInfo<LinesCase>& info) { return std::string(info.param.name); });
-
-TEST(FirefoxPrefsTest, TunnelLinesPointAtTheTunnelAndRestoredOnesDoNot)
-{
+    const struct { const char* name; std::optional<ProxyPrefValues> prior; ProxyPrefValues current;
+                   std::string lines; } rows[] = {
+        {"NotSetGetsFirefoxsDefaults", Prefs({}, {}, {}), kAtTunnel, OffLines("\"\"", "0", "5", "false")},
+        {"NoJournalGetsFirefoxsDefaults", std::nullopt, kAtTunnel, OffLines("\"\"", "0", "5", "false")},
+        {"TypeZeroBack", Prefs({}, {}, "0"), kAtTunnel, OffLines("\"\"", "0", "0", "false")},
+        {"OwnSocksBack", Prefs("\"10.0.0.1\"", "9050", "1", "true"), kAtTunnel,
+         OffLines("\"10.0.0.1\"", "9050", "1", "true")},
+        {"LinesRemovedMeanwhileStillPutBack", Prefs({}, {}, "4"), Prefs({}, {}, {}), OffLines("\"\"", "0", "4", "false")},
+        {"UsersChangeWhileConnectedKept", Prefs({}, {}, "0"), Prefs("\"localhost\"", "1234", "2", "true"),
+         OffLines("\"\"", "0", "2", "false")},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(RestoredPrefLines(r.prior ? &*r.prior : nullptr, r.current), r.lines) << r.name;
     EXPECT_EQ(TunnelPrefLines(), kTunnelLines);
-    EXPECT_TRUE(PointsAtTheTunnel(kAtTunnel));
+    EXPECT_TRUE(PointsAtTheTunnel(ReadProxyPrefs(kTunnelLines)));
     EXPECT_FALSE(PointsAtTheTunnel(ReadProxyPrefs(RestoredPrefLines(nullptr, kAtTunnel))));
 }
 
-TEST(FirefoxPrefsTest, JournalTextRoundTripsAndRefusesOtherTexts)
+// Catches a value lost or changed, and a cut journal or an unset value with a
+// text taken as Firefox's prior values.
+TEST(ProxyJournalTest, FirefoxJournalTextRoundTripsAndRefusesOtherTexts)
 {
     for (const ProxyPrefValues& prefs :
          {Prefs({}, {}, {}), Prefs("\"a\\\\b\t\xe9\"", "9050", "1", "true"), Prefs("\"\"", {}, "5")}) {
         const std::wstring text = SerializeProxyPrefs(prefs);
         EXPECT_EQ(ParseProxyPrefs(text), prefs);
         EXPECT_FALSE(ParseProxyPrefs(text.substr(0, text.size() - 1)));
+        EXPECT_FALSE(ParseProxyPrefs(text.substr(0, text.rfind(L'\n', text.size() - 2) + 1)));  // last record gone
     }
     EXPECT_FALSE(ParseProxyPrefs(SerializeConnections({kLanDirect})));
-    EXPECT_FALSE(ParseProxyPrefs(L"Corvane journal 1\npref\tnetwork.proxy.socks\t0\tx\n"));
+    std::wstring unsetWithValue = SerializeProxyPrefs(Prefs({}, {}, {}));
+    unsetWithValue.insert(unsetWithValue.find(L"\t0\t\n") + 3, L"x");
+    EXPECT_FALSE(ParseProxyPrefs(unsetWithValue));
 }
 
 }  // namespace
