@@ -81,8 +81,7 @@ TEST_F(StartupTest, SwitchesAreCaseSensitiveSubstringsAfterABlank)
             ASSERT_NE(main, nullptr);
             End(corvane, main);
         }
-        EXPECT_EQ(corvane.WaitForExit(kStepLimit), std::optional<DWORD>(0));
-        EXPECT_EQ(FindTopLevelWindow({kMainTitle, L"", corvane.Id(), false}), nullptr);
+        EXPECT_EQ(corvane.WaitForExit(kStepLimit), std::optional<DWORD>(0)) << "a copy without a window ends by itself";
     }
 }
 
