@@ -88,7 +88,10 @@ BOOL CCorvaneApp::StartFirstCopy()
     dialog.m_bStartHidden = startHidden;
     m_pMainWnd = &dialog;
     m_pDialog = &dialog;
-    dialog.DoModal();
+    // The main window's own loop, not DoModal: DoModal counts a box as open
+    // for as long as it runs, and with the main window counted the tray would
+    // take every click for "bring the open box forward" and never show its menu.
+    dialog.RunModalLoop();
     m_pDialog = nullptr;
     m_pMainWnd = nullptr;
     return FALSE;

@@ -1,492 +1,174 @@
-// Corvane.exe from outside: " -r" puts the system proxy and Firefox back and
-// ends without a window; a system proxy that cannot be switched at start-up
-// shows the failure box, and then neither the main window nor the Firefox
-// switch follows. After every way a connected Corvane can end, the user's own
-// settings are back as they were before Connect.
+// What only the real Corvane.exe shows of putting the user's settings back:
+// after a run killed at any point, " -r" (what the next log-on runs) and a
+// plain start both put back the system proxy and Firefox from the journal
+// under the exe's own key, " -r" without a window; a system proxy that cannot
+// be switched at start-up shows the failure box and nothing follows it. The
+// journal's rules for each prior state are tested in-process (tests/win) and
+// natively (tests/core).
 #include "../common/LanOptions.h"
 #include "../win/InternetSettingsDenial.h"
 #include "E2eSupport.h"
-#include "WindowDriver.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
-#include <tlhelp32.h>
-#include <wininet.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <optional>
-#include <tuple>
-#include <vector>
-
-namespace fs = std::filesystem;
-using driver::milliseconds;
 
 namespace {
 
-constexpr milliseconds kRunLimit{20000};
-constexpr wchar_t kMainWindowTitle[] = L"Corvane v.3.00";
-
+constexpr const wchar_t* kInstallName = L"CorvaneRestore";
 constexpr std::string_view kForeignLine = "user_pref(\"browser.startup.page\", 3);\r\n";
-constexpr std::string_view kOnLines =
-    "user_pref(\"network.proxy.socks\", \"localhost\");\r\n"
-    "user_pref(\"network.proxy.socks_port\", 1234);\r\n"
-    "user_pref(\"network.proxy.type\", 1);\r\n"
-    "user_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
-// Switched off without a journal: Firefox's own defaults.
-constexpr std::string_view kOffLines =
-    "user_pref(\"network.proxy.socks\", \"\");\r\n"
-    "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-    "user_pref(\"network.proxy.type\", 5);\r\n"
-    "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void WriteBytes(const fs::path& path, std::string_view bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// The user's real Firefox folder, which Corvane.exe rewrites: whatever the
-// prefix held there is moved aside for the test and put back afterwards.
-class ScopedRoamingFirefox {
-public:
-    ScopedRoamingFirefox()
-    {
-        wchar_t appData[MAX_PATH] = {};
-        ::SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, TRUE);
-        m_folder = fs::path(appData) / L"Mozilla" / L"Firefox";
-        m_backup = fs::path(appData) / L"Mozilla" / L"Firefox.e2e-backup";
-        // A backup left by a test run that died is the real folder.
-        if (fs::exists(m_backup))
-            fs::remove_all(m_folder);
-        else if (fs::exists(m_folder))
-            fs::rename(m_folder, m_backup);
-        fs::create_directories(Profile());
-        WriteBytes(m_folder / L"profiles.ini", "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/e2e.default\r\n");
-    }
-    ScopedRoamingFirefox(const ScopedRoamingFirefox&) = delete;
-    ScopedRoamingFirefox& operator=(const ScopedRoamingFirefox&) = delete;
-    ~ScopedRoamingFirefox()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-        if (fs::exists(m_backup, ignored))
-            fs::rename(m_backup, m_folder, ignored);
-        else
-            fs::remove(m_folder.parent_path(), ignored);  // Mozilla, only when the test made it and it is empty
-    }
-
-    fs::path Profile() const { return m_folder / L"Profiles" / L"e2e.default"; }
-    fs::path UserJs() const { return Profile() / L"user.js"; }
-    fs::path PrefsJs() const { return Profile() / L"prefs.js"; }
-
-private:
-    fs::path m_folder;
-    fs::path m_backup;
-};
-
-// ProxyEnable and ProxyServer of the default connection, written directly as
-// a run that was killed while connected leaves them; put back afterwards.
-class ScopedSystemProxyValues {
-public:
-    ScopedSystemProxyValues() : m_enable(ReadDword(L"ProxyEnable")), m_server(ReadString(L"ProxyServer")) {}
-    ScopedSystemProxyValues(const ScopedSystemProxyValues&) = delete;
-    ScopedSystemProxyValues& operator=(const ScopedSystemProxyValues&) = delete;
-    ~ScopedSystemProxyValues()
-    {
-        Write(L"ProxyEnable", m_enable.value_or(0));
-        if (m_server)
-            Write(L"ProxyServer", *m_server);
-        else
-            ::RegDeleteKeyValueW(HKEY_CURRENT_USER, InternetSettingsDenial::kKeyPath, L"ProxyServer");
-    }
-
-    static void SwitchOn()
-    {
-        Write(L"ProxyEnable", 1);
-        Write(L"ProxyServer", L"socks=localhost:1234");
-    }
-    static std::optional<DWORD> ReadDword(const wchar_t* name)
-    {
-        DWORD value = 0;
-        DWORD size = sizeof(value);
-        if (::RegGetValueW(HKEY_CURRENT_USER, InternetSettingsDenial::kKeyPath, name, RRF_RT_REG_DWORD, nullptr,
-                           &value, &size) != ERROR_SUCCESS)
-            return std::nullopt;
-        return value;
-    }
-    static std::optional<std::wstring> ReadString(const wchar_t* name)
-    {
-        wchar_t value[512] = {};
-        DWORD size = sizeof(value);
-        if (::RegGetValueW(HKEY_CURRENT_USER, InternetSettingsDenial::kKeyPath, name, RRF_RT_REG_SZ, nullptr, value,
-                           &size) != ERROR_SUCCESS)
-            return std::nullopt;
-        return std::wstring(value);
-    }
-
-private:
-    static void Write(const wchar_t* name, DWORD value)
-    {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, InternetSettingsDenial::kKeyPath, name, REG_DWORD, &value, sizeof(value));
-    }
-    static void Write(const wchar_t* name, const std::wstring& value)
-    {
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, InternetSettingsDenial::kKeyPath, name, REG_SZ, value.c_str(),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-
-    std::optional<DWORD> m_enable;
-    std::optional<std::wstring> m_server;
-};
-
-fs::path CorvaneExe()
-{
-    return driver::ExecutableDirectory() / L"Corvane.exe";
-}
-
-class RestoreOnlyTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ScopedSystemProxyValues::SwitchOn();
-        WriteBytes(m_firefox.UserJs(), std::string(kForeignLine) + std::string(kOnLines));
-    }
-
-    ScopedSystemProxyValues m_systemProxy;
-    ScopedRoamingFirefox m_firefox;
-};
-
-TEST_F(RestoreOnlyTest, RestoreSwitchPutsBothBackAndEndsWithoutAWindow)
-{
-    driver::Program corvane(CorvaneExe(), L"-r");
-    bool sawWindow = false;
-    ASSERT_TRUE(driver::WaitUntil(
-        [&] {
-            if (driver::FindTopLevelWindow({.title = L"", .className = L"", .processId = corvane.Id(), .visibleOnly = true}))
-                sawWindow = true;
-            return !corvane.IsRunning();
-        },
-        kRunLimit));
-
-    EXPECT_EQ(corvane.WaitForExit(milliseconds(0)), std::optional<DWORD>(0));
-    EXPECT_FALSE(sawWindow);
-    EXPECT_EQ(ScopedSystemProxyValues::ReadDword(L"ProxyEnable"), std::optional<DWORD>(0));
-    EXPECT_EQ(ScopedSystemProxyValues::ReadString(L"ProxyServer").value_or(L""), L"");
-    EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + std::string(kOffLines));
-}
-
-TEST_F(RestoreOnlyTest, DeniedSystemProxyShowsTheFailureBoxAndNothingElse)
-{
-    InternetSettingsDenial denial;
-    ASSERT_TRUE(denial.Active());
-    driver::Program corvane(CorvaneExe());
-
-    const HWND box = driver::FindDialog(
-        {.processId = corvane.Id(), .title = L"Corvane", .containing = L"Administrator privileges"}, kRunLimit);
-    ASSERT_TRUE(box);
-    EXPECT_TRUE(driver::MessageBoxText(box).starts_with(
-        L"Corvane must be executed with Administrator privileges.\n\r"))
-        << testing::PrintToString(driver::MessageBoxText(box));
-    EXPECT_FALSE(driver::FindTopLevelWindow({.title = kMainWindowTitle, .className = L"", .processId = corvane.Id(), .visibleOnly = true}));
-
-    ASSERT_TRUE(driver::Answer(box, IDOK));
-    bool sawMainWindow = false;
-    EXPECT_TRUE(driver::WaitUntil(
-        [&] {
-            if (driver::FindTopLevelWindow({.title = kMainWindowTitle, .className = L"", .processId = corvane.Id(), .visibleOnly = true}))
-                sawMainWindow = true;
-            return !corvane.IsRunning();
-        },
-        kRunLimit));
-    EXPECT_FALSE(sawMainWindow);
-    // The Firefox switch-back comes only after a successful system switch.
-    EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + std::string(kOnLines));
-}
-
-// The Internet Settings values behind the options, compared byte for byte.
-std::vector<std::wstring> SettingsValues()
-{
-    std::vector<std::wstring> values;
-    for (const wchar_t* name : {L"ProxyServer", L"ProxyOverride", L"AutoConfigURL"})
-        values.push_back(ScopedSystemProxyValues::ReadString(name).value_or(L"<none>"));
-    values.push_back(std::to_wstring(ScopedSystemProxyValues::ReadDword(L"ProxyEnable").value_or(7)));
-    return values;
-}
-
-std::optional<std::wstring> RunOnceValue(const std::wstring& name)
-{
-    wchar_t value[1024] = {};
-    DWORD size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", name.c_str(),
-                       RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(value);
-}
-
-bool KeyExists(const std::wstring& path)
-{
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
-size_t ProcessesNamed(const wchar_t* exeName)
-{
-    size_t count = 0;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
-        count += ::lstrcmpiW(entry.szExeFile, exeName) == 0 ? 1 : 0;
-    ::CloseHandle(snapshot);
-    return count;
-}
-
-// The tunnel's process files ("Process<GUID>.in", ".out", ".err") in the temporary folder.
-size_t ProcessFiles()
-{
-    size_t count = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::temp_directory_path())) {
-        const std::wstring name = entry.path().filename().wstring();
-        const std::wstring extension = entry.path().extension().wstring();
-        count += name.starts_with(L"Process{") && (extension == L".in" || extension == L".out" || extension == L".err");
-    }
-    return count;
-}
-
-const LanOptions kDirect{PROXY_TYPE_DIRECT, L"", L"", L""};
-// Wine keeps only the proxy flag and a server without "http="; Windows keeps all.
-const LanOptions kManualWithBypass{PROXY_TYPE_DIRECT | PROXY_TYPE_PROXY, L"corp.example:8080", L"*.corp.example;<local>",
-                                   L""};
-const LanOptions kPac{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, L"", L"", L"http://wpad.example/proxy.pac"};
-const LanOptions kAutoDetect{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, L"", L"", L""};
 
 std::string FirefoxLines(std::string_view socks, std::string_view port, std::string_view type, std::string_view dns)
 {
-    return "user_pref(\"network.proxy.socks\", " + std::string(socks) + ");\r\n" +
+    return std::string(kForeignLine) + "user_pref(\"network.proxy.socks\", " + std::string(socks) + ");\r\n" +
            "user_pref(\"network.proxy.socks_port\", " + std::string(port) + ");\r\n" +
            "user_pref(\"network.proxy.type\", " + std::string(type) + ");\r\n" +
            "user_pref(\"network.proxy.socks_remote_dns\", " + std::string(dns) + ");\r\n";
 }
 
-struct PriorState {
-    const char* name;
-    LanOptions system;
-    std::string userJs;         // after the foreign line
-    std::string prefsJs;
-    std::string restoredLines;  // what user.js ends with afterwards
-};
+const std::string kOnLines = FirefoxLines("\"localhost\"", "1234", "1", "true");
+const std::string kPacUserJs = std::string(kForeignLine) +
+                               "user_pref(\"network.proxy.type\", 1);\nuser_pref(\"network.proxy.socks\", \"10.1.2.3\");\n"
+                               "user_pref(\"network.proxy.socks_port\", 9050);\n";
+const std::string kPacRestored = FirefoxLines("\"10.1.2.3\"", "9050", "1", "false");
 
-enum class Ending { Disconnect, KillThenRestoreSwitch, KillThenStart };
+const LanOptions kTunnel{PROXY_TYPE_PROXY, L"socks=localhost:1234", L"", L""};
+const LanOptions kPac{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL, L"", L"", L"http://wpad.example/proxy.pac"};
 
-const PriorState kPriorStates[] = {
-    {"DirectNoFirefoxProxy", kDirect, "", "", FirefoxLines("\"\"", "0", "5", "false")},
-    {"ManualType0", kManualWithBypass, "user_pref(\"network.proxy.type\", 0);\r\n", "",
-     FirefoxLines("\"\"", "0", "0", "false")},
-    {"PacType1OwnSocks", kPac,
-     "user_pref(\"network.proxy.type\", 1);\nuser_pref(\"network.proxy.socks\", \"10.1.2.3\");\n"
-     "user_pref(\"network.proxy.socks_port\", 9050);\n",
-     "", FirefoxLines("\"10.1.2.3\"", "9050", "1", "false")},
-    {"AutoDetectType2InPrefsJs", kAutoDetect, "", "user_pref(\"network.proxy.type\", 2);\n",
-     FirefoxLines("\"\"", "0", "2", "false")},
-    {"DirectType4", kDirect, "user_pref(\"network.proxy.type\", 4);\n", "", FirefoxLines("\"\"", "0", "4", "false")},
-    {"ManualType5OwnSocksRemoteDns", kManualWithBypass,
-     "user_pref(\"network.proxy.type\", 5);\nuser_pref(\"network.proxy.socks\", \"s.example\");\n"
-     "user_pref(\"network.proxy.socks_remote_dns\", true);\n",
-     "", FirefoxLines("\"s.example\"", "0", "5", "true")},
-};
-
-constexpr const wchar_t* kInstallName = L"CorvaneRestore";
-constexpr int kControlUsername = 1003;
-constexpr int kControlPassword = 1004;
-constexpr int kControlConnect = 1016;
-constexpr int kEndDialogCommand = 32823;
+// The options as WinINet gives them, and the Internet Settings values behind them byte for byte.
+std::pair<std::optional<LanOptions>, std::vector<std::wstring>> SystemSettings()
+{
+    std::vector<std::wstring> values;
+    for (const wchar_t* name : {L"ProxyServer", L"ProxyOverride", L"AutoConfigURL"})
+        values.push_back(ReadString(kInternetSettings, name).value_or(L"<none>"));
+    values.push_back(std::to_wstring(ReadDword(kInternetSettings, L"ProxyEnable").value_or(7)));
+    return {QueryLan(), values};
+}
 
 class UsersOwnSettingsTest : public testing::Test {
 protected:
-    ~UsersOwnSettingsTest() override { SetLan(kDirect); }
+    ~UsersOwnSettingsTest() override { SetLan({}); }
 
-    void Connect(const driver::Program& corvane)
+    void Prepare(const LanOptions& system, const std::string& userJs)
     {
-        HWND main = WaitForMainWindow(corvane);
-        ASSERT_NE(main, nullptr);
-        driver::SetEditText(main, kControlUsername, L"stay-restore");
-        driver::SetEditText(main, kControlPassword, L"secret");
-        ASSERT_TRUE(driver::WaitUntil([&] { return driver::IsEnabled(driver::Control(main, kControlConnect)); }, kRunLimit));
-        driver::Click(main, kControlConnect);
-        ASSERT_TRUE(driver::WaitUntil([&] { return driver::GetText(main, kControlConnect) == L"Disconnect"; }, kRunLimit));
+        ASSERT_TRUE(SetLan(system));
+        m_systemBefore = SystemSettings();
+        WriteBytes(m_user.UserJs(), userJs);
     }
 
-    // Runs a copy that starts with its window and ends it at once.
-    void StartAndEnd()
+    // Whatever the next log-on would run.
+    std::optional<std::wstring> RunOnce() const
     {
-        driver::Program again = m_install.Start();
-        HWND main = WaitForMainWindow(again);
-        ASSERT_NE(main, nullptr);
-        driver::SendCommand(main, kEndDialogCommand);
-        EXPECT_EQ(again.WaitForExit(kRunLimit), std::optional<DWORD>(0));
+        return ReadString(L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", kInstallName);
     }
 
-    ScopedSystemProxyValues m_systemProxy;
-    ScopedRoamingFirefox m_firefox;
+    const ScopedUserSettings m_user;
     CorvaneInstall m_install{kInstallName};
+    std::pair<std::optional<LanOptions>, std::vector<std::wstring>> m_systemBefore;
 };
 
-using PriorAndEnding = std::tuple<PriorState, Ending>;
-
-class RestoreAfterEndingTest : public UsersOwnSettingsTest, public testing::WithParamInterface<PriorAndEnding> {};
-
-TEST_P(RestoreAfterEndingTest, TheUsersOwnSettingsAreBack)
+// The start-up's switch back fails: the failure box, then no main window and
+// no Firefox switch (which follows only a successful system switch).
+TEST_F(UsersOwnSettingsTest, DeniedSystemProxyShowsTheFailureBoxAndNothingElse)
 {
-    const auto& [prior, ending] = GetParam();
-    ASSERT_TRUE(SetLan(prior.system));
-    const std::optional<LanOptions> systemBefore = QueryLan();
-    const std::vector<std::wstring> valuesBefore = SettingsValues();
-    WriteBytes(m_firefox.UserJs(), std::string(kForeignLine) + prior.userJs);
-    WriteBytes(m_firefox.PrefsJs(), prior.prefsJs);
-
-    {
-        driver::Program corvane = m_install.Start();
-        Connect(corvane);
-        ASSERT_FALSE(HasFailure());
-        EXPECT_EQ(QueryLan(), (LanOptions{PROXY_TYPE_PROXY, L"socks=localhost:1234", systemBefore->bypass,
-                                          systemBefore->autoConfigUrl}));
-        EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + std::string(kOnLines));
-        const std::optional<std::wstring> runOnce = RunOnceValue(kInstallName);
-        ASSERT_TRUE(runOnce);
-        EXPECT_TRUE(runOnce->ends_with(std::wstring(kInstallName) + L".exe\" -r")) << testing::PrintToString(*runOnce);
-
-        switch (ending) {
-        case Ending::Disconnect: {
-            HWND main = WaitForMainWindow(corvane);
-            driver::Click(main, kControlConnect);
-            EXPECT_TRUE(driver::WaitUntil([&] { return driver::GetText(main, kControlConnect) == L"Connect"; }, kRunLimit));
-            driver::SendCommand(main, kEndDialogCommand);
-            EXPECT_EQ(corvane.WaitForExit(kRunLimit), std::optional<DWORD>(0));
-            break;
-        }
-        case Ending::KillThenRestoreSwitch: {
-            corvane.Terminate();
-            // What the next log-on runs.
-            EXPECT_EQ(RunOnceValue(kInstallName), runOnce);
-            driver::Program restore(m_install.Exe(), L"-r", m_install.Folder());
-            EXPECT_EQ(restore.WaitForExit(kRunLimit), std::optional<DWORD>(0));
-            break;
-        }
-        case Ending::KillThenStart:
-            corvane.Terminate();
-            StartAndEnd();
-            break;
-        }
-    }
-
-    EXPECT_EQ(QueryLan(), systemBefore);
-    EXPECT_EQ(SettingsValues(), valuesBefore);
-    EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + prior.restoredLines);
-    EXPECT_EQ(ReadBytes(m_firefox.PrefsJs()), prior.prefsJs);
-    EXPECT_TRUE(driver::WaitUntil([] { return ProcessesNamed(L"plink.exe") == 0; }, kRunLimit));
-    EXPECT_EQ(ProcessFiles(), 0u);
-    EXPECT_FALSE(RunOnceValue(kInstallName));
-    EXPECT_FALSE(KeyExists(std::wstring(L"Software\\Quenmoor\\") + kInstallName + L"\\ProxyJournal"));
-}
-
-std::string CaseName(const testing::TestParamInfo<PriorAndEnding>& info)
-{
-    static const char* const endings[] = {"Disconnect", "KillThenRestoreSwitch", "KillThenStart"};
-    return std::string(std::get<0>(info.param).name) + "_" + endings[static_cast<int>(std::get<1>(info.param))];
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    PriorStatesAndEndings, RestoreAfterEndingTest,
-    testing::Combine(testing::ValuesIn(kPriorStates),
-                     testing::Values(Ending::Disconnect, Ending::KillThenRestoreSwitch, Ending::KillThenStart)),
-    CaseName);
-
-// A start that finds no journal leaves the user's own proxy settings and
-// user.js exactly as they are.
-TEST_F(UsersOwnSettingsTest, AStartWithoutAJournalChangesNothing)
-{
-    for (const PriorState& prior : kPriorStates) {
-        SCOPED_TRACE(prior.name);
-        ASSERT_TRUE(SetLan(prior.system));
-        const std::optional<LanOptions> systemBefore = QueryLan();
-        const std::vector<std::wstring> valuesBefore = SettingsValues();
-        WriteBytes(m_firefox.UserJs(), std::string(kForeignLine) + prior.userJs);
-
-        StartAndEnd();
-
-        EXPECT_EQ(QueryLan(), systemBefore);
-        EXPECT_EQ(SettingsValues(), valuesBefore);
-        EXPECT_EQ(ReadBytes(m_firefox.UserJs()), std::string(kForeignLine) + prior.userJs);
-    }
+    Prepare(kTunnel, kOnLines);
+    InternetSettingsDenial denial;
+    ASSERT_TRUE(denial.Active());
+    driver::Program corvane = m_install.Start();
+    const HWND box = driver::FindDialog({corvane.Id(), L"Corvane", L"Administrator privileges"}, kStepLimit);
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(driver::FindTopLevelWindow({kMainTitle, L"", corvane.Id(), true}));
+    ASSERT_TRUE(driver::Answer(box, IDOK));
+    bool sawMainWindow = false;
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            sawMainWindow = sawMainWindow || driver::FindTopLevelWindow({kMainTitle, L"", corvane.Id(), true});
+            return !corvane.IsRunning();
+        },
+        kStepLimit));
+    EXPECT_FALSE(sawMainWindow);
+    EXPECT_EQ(ReadBytes(m_user.UserJs()), kOnLines);
 }
 
 // Kill points, as delays after the Connect or Disconnect click: CI runs these
 // few; bench/kill-restore.sh passes many in CORVANE_KILL_POINTS_MS ("0,15,...").
 std::vector<int> KillPointsMs()
 {
+    const char* listed = std::getenv("CORVANE_KILL_POINTS_MS");
     std::vector<int> points;
-    if (const char* listed = std::getenv("CORVANE_KILL_POINTS_MS")) {
-        std::stringstream list(listed);
-        for (std::string item; std::getline(list, item, ',');)
-            points.push_back(std::atoi(item.c_str()));
-        return points;
-    }
-    return {0, 60, 250};
+    std::stringstream list(listed ? listed : "0,60,250");
+    for (std::string item; std::getline(list, item, ',');)
+        points.push_back(std::atoi(item.c_str()));
+    return points;
 }
 
-// Killed anywhere in a connect or a disconnect, the next start puts back the
-// user's settings: the system's options as they were, Firefox reading the
-// user's own values (user.js either untouched or ending in them).
+// Where a run is killed, and the copy that runs next: " -r" (what the next
+// log-on runs), which must end without ever showing a window, or a plain start.
+struct Kill {
+    std::optional<int> delayMs;  // after the click; none: while connected
+    bool duringDisconnect;
+    const wchar_t* next;
+};
+
+// Killed while connected or anywhere in a connect or a disconnect, the next
+// copy puts back the user's settings from the journal under the exe's own
+// key: the system's options as they were, Firefox reading the user's own
+// values (user.js untouched, or ending in them), no tunnel, no tunnel files,
+// no journal, nothing left for the next log-on.
 TEST_F(UsersOwnSettingsTest, KilledAtAnyPointTheNextStartRestores)
 {
-    const PriorState& prior = kPriorStates[2];  // a configuration script and Firefox's own SOCKS host
-    for (const bool duringDisconnect : {false, true}) {
-        for (const int delayMs : KillPointsMs()) {
-            SCOPED_TRACE(std::string(duringDisconnect ? "disconnect" : "connect") + " + " + std::to_string(delayMs) +
-                         " ms");
-            ASSERT_TRUE(SetLan(prior.system));
-            const std::optional<LanOptions> systemBefore = QueryLan();
-            const std::string userJs = std::string(kForeignLine) + prior.userJs;
-            WriteBytes(m_firefox.UserJs(), userJs);
-            {
-                driver::Program corvane = m_install.Start();
-                HWND main = WaitForMainWindow(corvane);
-                ASSERT_NE(main, nullptr);
-                if (duringDisconnect) {
-                    Connect(corvane);
-                    ASSERT_FALSE(HasFailure());
-                } else {
-                    driver::SetEditText(main, kControlUsername, L"stay-kill");
-                    driver::SetEditText(main, kControlPassword, L"secret");
-                    ASSERT_TRUE(driver::WaitUntil(
-                        [&] { return driver::IsEnabled(driver::Control(main, kControlConnect)); }, kRunLimit));
-                }
-                ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(kControlConnect, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(driver::Control(main, kControlConnect)));
-                // The delay is the kill point, not a wait for anything.
-                ::Sleep(static_cast<DWORD>(delayMs));
-                corvane.Terminate();
+    std::vector<Kill> kills = {{std::nullopt, false, L"-r"}, {std::nullopt, false, L""}};
+    for (const bool duringDisconnect : {false, true})
+        for (const int delayMs : KillPointsMs())
+            kills.push_back({delayMs, duringDisconnect, L""});
+    for (const Kill& kill : kills) {
+        SCOPED_TRACE(testing::Message() << (kill.duringDisconnect ? "disconnect + " : "connect + ")
+                                        << kill.delayMs.value_or(-1) << " ms, next " << testing::PrintToString(std::wstring(kill.next)));
+        Prepare(kPac, kPacUserJs);
+        {
+            driver::Program corvane = m_install.Start();
+            HWND main = WaitForMainWindow(corvane);
+            ASSERT_NE(main, nullptr);
+            if (!kill.delayMs || kill.duringDisconnect) {
+                ASSERT_TRUE(ConnectAs(main, L"stay-kill", L"secret"));
+                EXPECT_EQ(QueryLan(), (LanOptions{PROXY_TYPE_PROXY, L"socks=localhost:1234", m_systemBefore.first->bypass,
+                                                  m_systemBefore.first->autoConfigUrl}));
+                EXPECT_EQ(ReadBytes(m_user.UserJs()), kOnLines);
+                EXPECT_TRUE(RunOnce().value_or(L"").ends_with(L"CorvaneRestore.exe\" -r")) << testing::PrintToString(RunOnce());
+            } else {
+                ASSERT_TRUE(EnterCredentials(main, L"stay-kill", L"secret"));
             }
-            StartAndEnd();
-
-            EXPECT_EQ(QueryLan(), systemBefore);
-            const std::string after = ReadBytes(m_firefox.UserJs());
-            EXPECT_TRUE(after == userJs || after == std::string(kForeignLine) + prior.restoredLines)
-                << testing::PrintToString(after);
-            EXPECT_FALSE(RunOnceValue(kInstallName));
-            EXPECT_TRUE(driver::WaitUntil([] { return ProcessesNamed(L"plink.exe") == 0; }, kRunLimit));
+            if (kill.delayMs) {
+                driver::Click(main, kConnect);
+                ::Sleep(static_cast<DWORD>(*kill.delayMs));  // the kill point, not a wait for anything
+            }
+            corvane.Terminate();
         }
+        driver::Program next = m_install.Start(kill.next);
+        bool sawWindow = false;
+        if (*kill.next == L'\0') {
+            HWND main = WaitForMainWindow(next);
+            ASSERT_NE(main, nullptr);
+            driver::SendCommand(main, kEndDialog);
+        } else {
+            EXPECT_TRUE(driver::WaitUntil(
+                [&] {
+                    sawWindow = sawWindow || driver::FindTopLevelWindow({L"", L"", next.Id(), true});
+                    return !next.IsRunning();
+                },
+                kStepLimit));
+        }
+        EXPECT_EQ(next.WaitForExit(kStepLimit), std::optional<DWORD>(0));
+        EXPECT_FALSE(sawWindow);
+
+        EXPECT_EQ(SystemSettings(), m_systemBefore);
+        const std::string after = ReadBytes(m_user.UserJs());
+        EXPECT_TRUE(after == kPacRestored || (kill.delayMs && after == kPacUserJs)) << testing::PrintToString(after);
+        EXPECT_TRUE(driver::WaitUntil([] { return ProcessesNamed(L"plink.exe").empty(); }, kStepLimit));
+        EXPECT_EQ(ProcessFiles(), 0u);
+        EXPECT_FALSE(RunOnce());
+        EXPECT_FALSE(KeyExists(m_install.ProductKey() + L"\\ProxyJournal"));
     }
 }
 

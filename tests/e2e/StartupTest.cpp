@@ -1,199 +1,150 @@
-// Start-up of the real Corvane.exe under Wine, driven from outside: the single
-// instance, the command-line switches, the dialog template, the window
-// position and the commands that end it.
+// Start-up of the real Corvane.exe under Wine, driven from outside: the
+// template, the switches, the single instance, the window position, Enter in
+// the dialog, and the end of the session.
 #include "E2eSupport.h"
 
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
 
-#include <filesystem>
+#include <vector>
 
 namespace {
 
-using namespace std::chrono_literals;
 using namespace driver;
 
-constexpr auto kExitTimeout = 20000ms;
-
-int RunningPlinks()
+RECT WindowRect(HWND window)
 {
-    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
-        count += _wcsicmp(entry.szExeFile, L"plink.exe") == 0 ? 1 : 0;
-    return count;
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
 }
 
-// Process files in the temporary folder that Corvane shares with this test.
-int ProcessFilesLeft()
+// The copy ends through the uninstaller's command, with exit code 0.
+void End(const Program& corvane, HWND main)
 {
-    int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
-        const std::wstring name = entry.path().filename().wstring();
-        const std::wstring extension = entry.path().extension().wstring();
-        if (name.starts_with(L"Process") && (extension == L".in" || extension == L".out" || extension == L".err"))
-            ++count;
-    }
-    return count;
+    SendCommand(main, kEndDialog);
+    EXPECT_EQ(corvane.WaitForExit(kStepLimit), std::optional<DWORD>(0));
 }
 
 class StartupTest : public testing::Test {
 protected:
     CorvaneInstall install;
+    const ScopedUserSettings userSettings;
 };
 
-TEST_F(StartupTest, AFreshProfileShowsTheSignUpTemplateWithItsTitle)
+// A fresh profile opens the sign-up template (link 1043, text 1042) at
+// 300,200; a stored Remember opens the other one, its value the check state,
+// at the stored place. Moves are saved, except the first (the placing itself)
+// and those that leave the window at or beyond the screen's edge.
+TEST_F(StartupTest, TheProfileChoosesTemplateAndPlaceAndKeepsInScreenMoves)
 {
-    Program corvane = install.Start();
-    HWND main = WaitForMainWindow(corvane);
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(WindowTitle(main), kMainTitle);
-    EXPECT_NE(::GetDlgItem(main, 1043), nullptr) << "the sign-up link of template 149";
-    EXPECT_NE(::GetDlgItem(main, 1042), nullptr);
-    for (int id : {1003, 1004, 1007, 1008, 1009, 1016, 1019, 1022, 1023, 1024})
-        EXPECT_NE(::GetDlgItem(main, id), nullptr) << "control " << id;
-    EXPECT_FALSE(IsEnabled(Control(main, 1016))) << "no credentials yet";
-    RECT window;
-    ::GetWindowRect(main, &window);
-    EXPECT_EQ(window.left, 300);
-    EXPECT_EQ(window.top, 200);
-
-    SendCommand(main, 32823);
-    EXPECT_EQ(corvane.WaitForExit(kExitTimeout), std::optional<DWORD>(0));
-}
-
-TEST_F(StartupTest, RememberChoosesTheTemplateWithoutTheSignUpLink)
-{
-    install.WriteInt(L"Remember", 7);
-    Program corvane = install.Start();
-    HWND main = WaitForMainWindow(corvane);
-    ASSERT_NE(main, nullptr);
-    EXPECT_EQ(::GetDlgItem(main, 1043), nullptr);
-    EXPECT_EQ(::GetDlgItem(main, 1042), nullptr);
-    EXPECT_TRUE(GetCheck(main, 1019)) << "the stored value is the check state";
-    SendCommand(main, 32823);
-    EXPECT_TRUE(corvane.WaitForExit(kExitTimeout));
-}
-
-TEST_F(StartupTest, ASecondCopyOnlyBringsTheFirstOneBack)
-{
-    Program first = install.Start(L" -s");
-    HWND main = WaitForMainWindow(first, false);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return !IsVisible(main); }, 10000ms)) << "-s hides the window";
-    ASSERT_NE(FindTrayWindow(first.Id()), nullptr) << "only the tray is left";
-
-    // Whatever the first copy left in the settings, the second touches nothing.
-    const SystemProxyState marker{1, L"socks=localhost:1234"};
-    WriteSystemProxy(marker);
-    for (const wchar_t* arguments : {L"", L" -r"}) {
-        Program second = install.Start(arguments);
-        EXPECT_EQ(second.WaitForExit(kExitTimeout), std::optional<DWORD>(0));
-        EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, 5000ms)) << "restored by " << testing::PrintToString(arguments);
-        const SystemProxyState after = ReadSystemProxy();
-        EXPECT_EQ(after.proxyEnable, 1u);
-        EXPECT_EQ(after.proxyServer, marker.proxyServer);
-        ::ShowWindow(main, SW_HIDE);
+    for (const bool stored : {false, true}) {
+        SCOPED_TRACE(stored ? "stored profile" : "fresh profile");
+        if (stored) {
+            Write(install.ProfileKey(), L"Remember", 7);
+            Write(install.ProfileKey(), L"X", 120);
+            Write(install.ProfileKey(), L"Y", 140);
+        }
+        Program corvane = install.Start();
+        HWND main = WaitForMainWindow(corvane);
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(::GetDlgItem(main, 1043) != nullptr, !stored);
+        EXPECT_EQ(::GetDlgItem(main, 1042) != nullptr, !stored);
+        EXPECT_EQ(GetCheck(main, 1019), stored);
+        EXPECT_FALSE(IsEnabled(Control(main, kConnect))) << "no credentials yet";
+        EXPECT_EQ(WindowRect(main).left, stored ? 120 : 300);
+        EXPECT_EQ(WindowRect(main).top, stored ? 140 : 200);
+        EXPECT_EQ(ReadDword(install.ProfileKey(), L"X"), stored ? std::optional<DWORD>(120) : std::nullopt);
+        const int right = static_cast<int>(WindowRect(::GetDesktopWindow()).right);
+        struct Move {
+            int x, y;
+            DWORD savedX, savedY;
+        };
+        const std::vector<Move> moves = {{0, 50, 120, 140}, {50, -10, 120, 140}, {right - 20, 50, 120, 140}, {77, 88, 77, 88}};
+        for (const Move& move : stored ? moves : std::vector<Move>{}) {
+            // Moved from another process, the window has handled the move when SetWindowPos returns.
+            ::SetWindowPos(main, nullptr, move.x, move.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            EXPECT_EQ(ReadDword(install.ProfileKey(), L"X"), move.savedX) << "move to " << move.x << "," << move.y;
+            EXPECT_EQ(ReadDword(install.ProfileKey(), L"Y"), move.savedY);
+        }
+        End(corvane, main);
     }
-    EXPECT_TRUE(first.IsRunning());
-    SendCommand(main, 32823);
-    EXPECT_TRUE(first.WaitForExit(kExitTimeout));
 }
 
-TEST_F(StartupTest, RestoreOnlyShowsNoWindowAndEnds)
-{
-    Program corvane = install.Start(L" -r -s");
-    EXPECT_EQ(corvane.WaitForExit(kExitTimeout), std::optional<DWORD>(0));
-    EXPECT_EQ(FindTopLevelWindow({kMainTitle, L"", corvane.Id(), false}), nullptr);
-}
-
+// " -s" and " -r" count only in this case and after a blank, wherever they stand.
 TEST_F(StartupTest, SwitchesAreCaseSensitiveSubstringsAfterABlank)
 {
-    // " -S" is no switch: the window shows.
-    Program corvane = install.Start(L" -S");
-    HWND main = WaitForMainWindow(corvane);
-    ASSERT_NE(main, nullptr);
-    SendCommand(main, 32823);
-    EXPECT_TRUE(corvane.WaitForExit(kExitTimeout));
-
-    // " -rx" still counts as " -r".
-    Program restoreOnly = install.Start(L" -rx");
-    EXPECT_EQ(restoreOnly.WaitForExit(kExitTimeout), std::optional<DWORD>(0));
+    for (const auto& [arguments, window] : {std::pair{L"-S", true}, {L"x-r", true}, {L"-rx", false}, {L"-r -s", false}}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+        Program corvane = install.Start(arguments);
+        HWND main = window ? WaitForMainWindow(corvane) : nullptr;
+        if (window) {
+            ASSERT_NE(main, nullptr);
+            End(corvane, main);
+        }
+        EXPECT_EQ(corvane.WaitForExit(kStepLimit), std::optional<DWORD>(0)) << "a copy without a window ends by itself";
+    }
 }
 
-TEST_F(StartupTest, OnlyInScreenMovesAreRemembered)
+// A second copy, with or without " -r", only shows the first one's window and
+// leaves the proxy settings the first one holds alone; so does a double-click
+// on the first one's tray icon.
+TEST_F(StartupTest, ASecondCopyOnlyBringsTheFirstOneBack)
 {
-    install.WriteInt(L"X", 120);
-    install.WriteInt(L"Y", 140);
+    Program first = install.Start(L"-s");
+    HWND main = WaitForMainWindow(first, false);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return !IsVisible(main); }, kStepLimit)) << "-s hides the window";
+    ASSERT_NE(FindTrayWindow(first.Id()), nullptr) << "only the tray is left";
+    Write(kInternetSettings, L"ProxyEnable", 1);
+    Write(kInternetSettings, L"ProxyServer", L"socks=localhost:1234");
+    for (const wchar_t* arguments : {L"", L"-r"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+        EXPECT_EQ(install.Start(arguments).WaitForExit(kStepLimit), std::optional<DWORD>(0));
+        EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, kStepLimit));
+        EXPECT_EQ(ReadDword(kInternetSettings, L"ProxyEnable"), std::optional<DWORD>(1));
+        EXPECT_EQ(ReadString(kInternetSettings, L"ProxyServer"), L"socks=localhost:1234");
+        ::ShowWindow(main, SW_HIDE);
+    }
+    SendTrayCallback(first.Id(), WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitUntil([&] { return IsVisible(main); }, kStepLimit)) << "a double-click on the icon shows it";
+    End(first, main);
+}
+
+// With Connect disabled the dialog manager turns Enter into IDOK, which must
+// not end the program: the character typed after it still reaches the edit.
+TEST_F(StartupTest, EnterDoesNotEndTheProgram)
+{
     Program corvane = install.Start();
     HWND main = WaitForMainWindow(corvane);
     ASSERT_NE(main, nullptr);
-    RECT window;
-    ::GetWindowRect(main, &window);
-    EXPECT_EQ(window.left, 120);
-    EXPECT_EQ(window.top, 140);
-    EXPECT_EQ(install.ReadInt(L"X"), std::optional<DWORD>(120)) << "the first move is never saved";
-
-    // Off-screen and edge positions are not saved; a position inside is.
-    struct Move {
-        int x, y;
-        DWORD savedX, savedY;
-    };
-    const RECT desktop = [] { RECT r; ::GetWindowRect(::GetDesktopWindow(), &r); return r; }();
-    for (const Move& move : {Move{0, 50, 120, 140}, Move{50, -10, 120, 140},
-                             Move{static_cast<int>(desktop.right) - 20, 50, 120, 140}, Move{77, 88, 77, 88}}) {
-        ::SetWindowPos(main, nullptr, move.x, move.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        EXPECT_TRUE(WaitUntil([&] { return install.ReadInt(L"X") == move.savedX && install.ReadInt(L"Y") == move.savedY; },
-                              5000ms))
-            << "move to " << move.x << "," << move.y;
-    }
-    SendCommand(main, 32823);
-    EXPECT_TRUE(corvane.WaitForExit(kExitTimeout));
+    for (const auto& [message, key] : {std::pair{WM_KEYDOWN, VK_RETURN}, {WM_KEYUP, VK_RETURN}, {WM_CHAR, 'x'}})
+        ::PostMessageW(Control(main, kUsername), message, key, 0);
+    EXPECT_TRUE(WaitUntil([&] { return corvane.IsRunning() && GetText(main, kUsername) == L"x"; }, kStepLimit))
+        << "Enter ended the program";
+    End(corvane, main);
 }
 
 // The system ends the session as it would: it asks, then tells, every
 // top-level window; a connected Corvane leaves the system direct before it is
-// ended.
+// ended, with no tunnel and no tunnel files left.
 TEST_F(StartupTest, TheEndOfTheSessionWhileConnectedLeavesTheSystemDirect)
 {
     Program corvane = install.Start();
     HWND main = WaitForMainWindow(corvane);
     ASSERT_NE(main, nullptr);
-    SetEditText(main, 1003, L"stay-session");
-    SetEditText(main, 1004, L"secret");
-    Click(main, 1016);
-    ASSERT_TRUE(WaitUntil([&] { return GetText(main, 1016) == L"Disconnect"; }, 10000ms));
-    EXPECT_EQ(ReadSystemProxy().proxyServer, L"socks=localhost:1234");
-    EXPECT_EQ(RunningPlinks(), 1);
+    ASSERT_TRUE(ConnectAs(main, L"stay-session", L"secret"));
+    EXPECT_EQ(ReadString(kInternetSettings, L"ProxyServer"), L"socks=localhost:1234");
+    EXPECT_EQ(ProcessesNamed(L"plink.exe", corvane.Id()).size(), 1u);
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
     EXPECT_NE(answer, 0u) << "Corvane lets the session end";
     ASSERT_TRUE(::SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer));
-
-    const SystemProxyState proxy = ReadSystemProxy();
-    EXPECT_EQ(proxy.proxyEnable, 0u);
-    EXPECT_EQ(proxy.proxyServer, L"");
-    EXPECT_EQ(RunningPlinks(), 0);
-    EXPECT_EQ(ProcessFilesLeft(), 0);
+    EXPECT_EQ(ReadDword(kInternetSettings, L"ProxyEnable"), std::optional<DWORD>(0));
+    EXPECT_EQ(ReadString(kInternetSettings, L"ProxyServer").value_or(L""), L"");
+    EXPECT_TRUE(ProcessesNamed(L"plink.exe").empty());
+    EXPECT_EQ(ProcessFiles(), 0u);
     corvane.Terminate(0);  // as the system ends a process after its session
-}
-
-TEST_F(StartupTest, EnterPressesConnectNotOk)
-{
-    Program corvane = install.Start();
-    HWND main = WaitForMainWindow(corvane);
-    ASSERT_NE(main, nullptr);
-    // With Connect disabled the dialog manager would turn Enter into IDOK,
-    // which must not end the program.
-    HWND username = Control(main, 1003);
-    ::PostMessageW(username, WM_KEYDOWN, VK_RETURN, 0);
-    ::PostMessageW(username, WM_KEYUP, VK_RETURN, 0);
-    EXPECT_FALSE(corvane.WaitForExit(1500ms)) << "Enter ended the program";
-    SendCommand(main, 32823);
-    EXPECT_TRUE(corvane.WaitForExit(kExitTimeout));
 }
 
 }  // namespace

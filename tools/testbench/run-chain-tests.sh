@@ -24,7 +24,7 @@ other_key_address=127.0.0.14
 chain=$build/chain
 mkdir -p "$chain"
 cp "$build/bin/chain_tests.exe" "$build/bin/gui_chain_tests.exe" "$build/bin/Corvane.exe" \
-   "$build/bin/sleeper.exe" "$build/putty/plink.exe" "$chain/"
+   "$build/putty/plink.exe" "$chain/"
 
 CORVANE_DEMO_RUN_DIR=$(mktemp -d)
 CORVANE_DEMO_USER=${CORVANE_DEMO_USER:-corvane-demo}
