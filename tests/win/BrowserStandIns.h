@@ -32,7 +32,7 @@ public:
 
     bool Started() const { return static_cast<bool>(m_process); }
     bool IsRunning() const { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
-    bool EndsWithin(DWORD timeoutMs) const { return ::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0; }
+    bool EndsWithin(DWORD timeoutMs) const { return ProcessEndsWithin(m_process.Get(), timeoutMs); }
     DWORD ExitCode() const
     {
         DWORD code = 0;

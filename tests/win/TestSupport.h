@@ -92,8 +92,12 @@ private:
 void PumpMessages();
 // Pumps messages until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
-// Whether a process of that id still runs.
+// Whether a process of that id still runs; whether a process ends within the time.
 bool ProcessRuns(DWORD processId);
+inline bool ProcessEndsWithin(HANDLE process, DWORD timeoutMs)
+{
+    return ::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
 // The folder of the test executable, where the test programs are built.
 std::filesystem::path TestProgramFolder();
 

@@ -63,7 +63,7 @@ protected:
     // One tick of the monitor, sent as the timer sends it, once the process has ended; true when it re-armed.
     bool TickAfterTheEnd(int ticksBefore = 0)
     {
-        EXPECT_EQ(::WaitForSingleObject(Dlg().m_tunnel.ProcessHandle(), 10000), WAIT_OBJECT_0);
+        EXPECT_TRUE(ProcessEndsWithin(Dlg().m_tunnel.ProcessHandle(), 10000));
         Dlg().m_nMonitorTicks = ticksBefore;
         ::SendMessageW(Dlg().GetSafeHwnd(), WM_TIMER, IDT_TUNNEL_MONITOR, 0);
         return ::KillTimer(Dlg().GetSafeHwnd(), IDT_TUNNEL_MONITOR) != FALSE;
