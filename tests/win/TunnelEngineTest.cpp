@@ -8,9 +8,12 @@
 #include "TestSupport.h"
 
 #include "ServiceProfile.h"
+#include "app/Settings.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
 #include "tunnel/HostKey.h"
+#include "tunnel/PasswordPipe.h"
+#include "tunnel/TunnelProcess.h"
 #include "tunnel/TunnelText.h"
 
 #include <gmock/gmock.h>
@@ -184,7 +187,21 @@ TEST_F(TunnelEngineTest, ARefusedLoginGivesUpWithItsMessage)
               L"\n\rPlease verify your username and password.");
     EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_OK));
     EXPECT_TRUE(Dlg().IsWindowVisible());
+    EXPECT_EQ(ProcessFilesIn(dialog.Temp().Path()), 0u) << "swept";
     ExpectAllUndone();
+}
+
+// plink's host-key question is declined, so the server never gets the
+// password; the emptied text takes the silent relaunch.
+TEST_F(TunnelEngineTest, AHostKeyQuestionIsDeclined)
+{
+    ASSERT_TRUE(Connect(L"otherkey1"));
+    const std::wstring firstInput = Dlg().m_tunnel.InPath();
+    MessageBoxScript boxes;
+    EXPECT_TRUE(TickAfterTheEnd());
+    EXPECT_EQ(ReadPlinkCalls().at(0).answer, "abandoned");
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(ReadFileBytes(firstInput), "y");
 }
 
 // A drop after the login grace is relaunched without a word; when the relaunch
@@ -197,6 +214,7 @@ TEST_F(TunnelEngineTest, TheMonitorRelaunchesAndGivesUpWhenTheRelaunchFails)
     EXPECT_TRUE(Dlg().m_bReconnecting);
     ASSERT_TRUE(WaitForPlinkCalls(2));
     EXPECT_THAT(ReadPlinkCalls().at(1).commandLine, testing::EndsWith("@127.0.0.4"));
+    EXPECT_NE(ReadPlinkCalls().at(1).commandLine, ReadPlinkCalls().at(0).commandLine) << "a fresh pipe each launch";
     EXPECT_TRUE(boxes.Shown().empty());
 
     Dlg().StopTunnel();
@@ -208,6 +226,59 @@ TEST_F(TunnelEngineTest, TheMonitorRelaunchesAndGivesUpWhenTheRelaunchFails)
     EXPECT_EQ(boxes.Shown()[1].text, L"Unable to re-connect to server '127.0.0.4'.");
     EXPECT_EQ(ReadPlinkCalls().size(), 1u);
     ExpectAllUndone();
+}
+
+// A tray or installer command that comes while the monitor's Retry question is
+// open (posted by the answer, which lets the box's loop run as the real box
+// would) waits until the tick has ended, then runs on a consistent state.
+TEST_F(TunnelEngineTest, ACommandDuringTheRetryQuestionWaitsForTheTick)
+{
+    settings::WriteInt(settings::kEnableSwitchSrvrMessage, 0);
+    struct Row { UINT command; bool connected; bool ends; };
+    for (const Row row : {Row{ID_DISCONNECT, false, false}, Row{ID_LOCATION_FIRST, true, false},
+                          Row{ID_END_DIALOG, false, true}}) {
+        SCOPED_TRACE(row.command);
+        Dlg().StopTunnel();
+        ClearPlinkCalls();
+        ASSERT_TRUE(Connect(L"silent-race"));
+        ASSERT_TRUE(ProcessEndsWithin(Dlg().m_tunnel.ProcessHandle(), 10000));
+        g_bRetryPromptArmed = true;  // this failure asks
+        ScopedSeam<MessageBoxHandler> retry(seams::messageBox, [&](const MessageBoxRequest&) {
+            Dlg().m_strUsername = L"stay-race";  // what starts from now on stays up
+            ::PostMessageW(Dlg().GetSafeHwnd(), WM_COMMAND, row.command, 0);
+            PumpMessages();
+            EXPECT_EQ(ReadPlinkCalls().size(), 1u) << "nothing ran inside the question";
+            return IDRETRY;
+        });
+        ::SendMessageW(Dlg().GetSafeHwnd(), WM_TIMER, IDT_TUNNEL_MONITOR, 0);
+        EXPECT_TRUE(WaitFor([&] { return !row.ends || !Dlg().GetSafeHwnd(); }, 5000));
+        EXPECT_EQ(Dlg().m_bConnected, row.connected);
+        EXPECT_EQ(SystemProxyServer(), row.connected ? L"socks=localhost:1234" : L"");
+        EXPECT_TRUE(WaitFor([&] { return RunningPlinks() == (row.connected ? 1 : 0); }, 5000));
+        if (!row.ends) {
+            EXPECT_EQ(Dlg().m_btnConnect.GetWindowText(), row.connected ? L"Disconnect" : L"Connect");
+            EXPECT_EQ(::KillTimer(Dlg().GetSafeHwnd(), IDT_TUNNEL_MONITOR) != FALSE, row.connected) << "the monitor";
+        }
+    }
+}
+
+TEST(PasswordPipeTest, ThePipeServesNoOneButTheChild)
+{
+    const std::wstring name = PasswordPipeName(MakeGuidString());
+    PasswordPipe pipe, impostor;
+    ASSERT_TRUE(pipe.Create(name));
+    EXPECT_FALSE(impostor.Create(name)) << "a second server instance could read the client's requests";
+    const UniqueHandle intruder(::CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(intruder);
+    // The child: a process that never ends, and an id that is not the intruder's.
+    const DWORD childId = ::GetCurrentProcessId() + 4;
+    EXPECT_FALSE(pipe.Serve(::GetCurrentProcess(), childId, "secret", 2000));
+    char buffer[16];
+    DWORD read = 0;
+    EXPECT_FALSE(::ReadFile(intruder.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0);
+    PasswordPipe unopened;
+    ASSERT_TRUE(unopened.Create(PasswordPipeName(MakeGuidString())));
+    EXPECT_FALSE(unopened.Serve(::GetCurrentProcess(), childId, "secret", 100)) << "a child that never opens it fails";
 }
 
 }  // namespace
