@@ -4,48 +4,35 @@
 
 #include "TestSupport.h"
 
+#include "framework/Handles.h"
+
 #include <filesystem>
 #include <memory>
 #include <vector>
 
 inline constexpr DWORD kProcessEndTimeoutMs = 5000;
 
-inline std::filesystem::path SleeperPath()
-{
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path() / L"sleeper.exe";
-}
-
-// A process started from a copy of the sleeper; ended (and waited for) when
-// the object goes, whatever the test did.
 class SleeperProcess {
 public:
     explicit SleeperProcess(const std::filesystem::path& exe)
     {
-        std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
-        if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &info)) {
+        if (::CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
             ::CloseHandle(info.hThread);
             m_process.Reset(info.hProcess);
         }
     }
     ~SleeperProcess()
     {
-        if (m_process && IsRunning()) {
-            ::TerminateProcess(m_process.Get(), 1);
+        if (m_process && IsRunning() && ::TerminateProcess(m_process.Get(), 1))
             ::WaitForSingleObject(m_process.Get(), kProcessEndTimeoutMs);
-        }
     }
-    SleeperProcess(const SleeperProcess&) = delete;
-    SleeperProcess& operator=(const SleeperProcess&) = delete;
 
     bool Started() const { return static_cast<bool>(m_process); }
     bool IsRunning() const { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
-    bool EndsWithin(DWORD timeoutMs) const { return ::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0; }
+    bool EndsWithin(DWORD timeoutMs) const { return ProcessEndsWithin(m_process.Get(), timeoutMs); }
     DWORD ExitCode() const
     {
         DWORD code = 0;
@@ -65,9 +52,8 @@ public:
     {
         const std::filesystem::path exe = m_folder.Path() / imageName;
         if (!std::filesystem::exists(exe))
-            std::filesystem::copy_file(SleeperPath(), exe);
-        m_processes.push_back(std::make_unique<SleeperProcess>(exe));
-        return *m_processes.back();
+            std::filesystem::copy_file(TestProgramFolder() / L"sleeper.exe", exe);
+        return *m_processes.emplace_back(std::make_unique<SleeperProcess>(exe));
     }
 
 private:

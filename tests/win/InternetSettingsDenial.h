@@ -1,15 +1,17 @@
-// Makes the system proxy switch fail for real: a DENY ACE for the current user
-// on HKCU\...\Internet Settings, which makes InternetSetOptionW fail with
-// error 5 under Wine. The key's own DACL is put back through a handle opened
-// before the denial, so the restore never needs the rights that were denied.
-// Header-only: the in-process and the end-to-end tests both use it.
+// Makes the system proxy switch fail for real: a DACL that denies the current
+// user writes to HKCU\...\Internet Settings (and grants the rest), which makes
+// InternetSetOptionW fail with error 5 under Wine. The key's own DACL is put
+// back through a handle opened before the denial, so the restore never needs
+// the rights that were denied. Header-only: the in-process and the end-to-end
+// tests both use it.
 #pragma once
 
 #include <windows.h>
 
-#include <aclapi.h>
+#include <sddl.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class InternetSettingsDenial {
@@ -18,15 +20,29 @@ public:
 
     InternetSettingsDenial()
     {
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
-                              &m_key, nullptr) != ERROR_SUCCESS)
+        HANDLE rawToken = nullptr;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken))
             return;
+        const std::unique_ptr<void, decltype(&::CloseHandle)> token(rawToken, &::CloseHandle);
         DWORD size = 0;
-        ::RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, nullptr, &size);
-        m_original.resize(size);
-        if (size == 0 || ::RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data(), &size) != ERROR_SUCCESS)
+        std::vector<BYTE> user(256);
+        wchar_t* sid = nullptr;
+        const bool named =
+            ::GetTokenInformation(rawToken, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size) &&
+            ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid);
+        const std::unique_ptr<void, decltype(&::LocalFree)> ownedSid(sid, &::LocalFree);
+        // KEY_SET_VALUE | KEY_CREATE_SUB_KEY denied, everything else allowed.
+        const std::wstring sddl = named ? L"D:(D;;0x6;;;" + std::wstring(sid) + L")(A;;KA;;;" + sid + L")" : L"";
+        PSECURITY_DESCRIPTOR denied = nullptr;
+        if (!named || !::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &denied,
+                                                                              nullptr))
             return;
-        m_active = Deny();
+        const std::unique_ptr<void, decltype(&::LocalFree)> ownedDenial(denied, &::LocalFree);
+        size = static_cast<DWORD>(m_original.size());
+        m_active = ::RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
+                                     &m_key, nullptr) == ERROR_SUCCESS &&
+                   ::RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data(), &size) == ERROR_SUCCESS &&
+                   ::RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, denied) == ERROR_SUCCESS;
     }
     InternetSettingsDenial(const InternetSettingsDenial&) = delete;
     InternetSettingsDenial& operator=(const InternetSettingsDenial&) = delete;
@@ -42,56 +58,7 @@ public:
     bool Active() const { return m_active; }
 
 private:
-    bool Deny()
-    {
-        std::vector<BYTE> user = CurrentUserSid();
-        if (user.empty())
-            return false;
-        BOOL present = FALSE;
-        BOOL defaulted = FALSE;
-        PACL original = nullptr;
-        if (!::GetSecurityDescriptorDacl(m_original.data(), &present, &original, &defaulted))
-            return false;
-
-        EXPLICIT_ACCESSW entries[2] = {};
-        entries[0].grfAccessPermissions = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
-        entries[0].grfAccessMode = DENY_ACCESS;
-        ::BuildTrusteeWithSidW(&entries[0].Trustee, user.data());
-        // A key without a DACL allows everything; the new DACL must then
-        // still allow the rest, or reading the key would fail too.
-        entries[1].grfAccessPermissions = KEY_ALL_ACCESS;
-        entries[1].grfAccessMode = GRANT_ACCESS;
-        ::BuildTrusteeWithSidW(&entries[1].Trustee, user.data());
-        const ULONG entryCount = present && original ? 1 : 2;
-
-        PACL denied = nullptr;
-        if (::SetEntriesInAclW(entryCount, entries, present ? original : nullptr, &denied) != ERROR_SUCCESS)
-            return false;
-        const std::unique_ptr<ACL, decltype(&::LocalFree)> owned(denied, &::LocalFree);
-        SECURITY_DESCRIPTOR descriptor;
-        return ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-               ::SetSecurityDescriptorDacl(&descriptor, TRUE, denied, FALSE) &&
-               ::RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
-    }
-
-    static std::vector<BYTE> CurrentUserSid()
-    {
-        HANDLE rawToken = nullptr;
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken))
-            return {};
-        const std::unique_ptr<void, decltype(&::CloseHandle)> token(rawToken, &::CloseHandle);
-        DWORD size = 0;
-        ::GetTokenInformation(rawToken, TokenUser, nullptr, 0, &size);
-        std::vector<BYTE> buffer(size);
-        if (size == 0 || !::GetTokenInformation(rawToken, TokenUser, buffer.data(), size, &size))
-            return {};
-        const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
-        std::vector<BYTE> copy(::GetLengthSid(sid));
-        ::CopySid(static_cast<DWORD>(copy.size()), copy.data(), sid);
-        return copy;
-    }
-
     HKEY m_key = nullptr;
-    std::vector<BYTE> m_original;
+    std::vector<BYTE> m_original = std::vector<BYTE>(4096);  // the key's own DACL
     bool m_active = false;
 };

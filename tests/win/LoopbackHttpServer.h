@@ -1,6 +1,6 @@
-// A scripted HTTP server on 127.0.0.1 for the update check's tests: it answers
-// every request with the same bytes, or accepts and never answers, or sends the
-// same bytes and then a byte every 100 ms (for 10 s) or filler without end.
+// A scripted server on 127.0.0.1: it answers every request with the same
+// bytes (then, trickling, a byte every 100 ms for 10 s), or only holds the
+// port: it listens and accepts nobody.
 #pragma once
 
 #include <winsock2.h>
@@ -10,33 +10,64 @@
 #include <atomic>
 #include <string>
 #include <thread>
-#include <vector>
 
 class LoopbackHttpServer {
 public:
-    enum class Mode { Answer, Stall, Trickle, Endless };
+    enum class Mode { Answer, Trickle, Hold };
 
-    LoopbackHttpServer(unsigned short port, Mode mode, std::string response = {});
-    ~LoopbackHttpServer();
-    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
-    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer(unsigned short port, Mode mode, std::string response = {})
+        : m_mode(mode), m_response(std::move(response))
+    {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+        m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address{AF_INET, htons(port), {}, {}};
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            ::listen(m_listener, 8) != 0) {
+            ::closesocket(m_listener);
+            m_listener = INVALID_SOCKET;
+        } else if (mode != Mode::Hold) {
+            m_thread = std::thread([this] { Serve(); });
+        }
+    }
+    ~LoopbackHttpServer()
+    {
+        ::SetEvent(m_stop.Get());
+        if (m_listener != INVALID_SOCKET)
+            ::closesocket(m_listener);  // ends the blocking accept
+        if (m_thread.joinable())
+            m_thread.join();
+        ::WSACleanup();
+    }
 
     bool Listening() const { return m_listener != INVALID_SOCKET; }
     int Requests() const { return m_requests.load(); }
 
-    // An HTTP/1.0 response with the given status line and body.
-    static std::string Response(const std::string& status, const std::string& body);
-
 private:
-    void Serve();
-    void SendTail(SOCKET client);
-    bool Stopping(DWORD waitMs = 0) const { return ::WaitForSingleObject(m_stop.Get(), waitMs) == WAIT_OBJECT_0; }
+    void Serve()
+    {
+        for (SOCKET client; (client = ::accept(m_listener, nullptr, nullptr)) != INVALID_SOCKET; ::closesocket(client)) {
+            ++m_requests;
+            std::string request;  // read to the end of its head
+            for (char buffer[1024]; request.find("\r\n\r\n") == std::string::npos;) {
+                const int got = ::recv(client, buffer, sizeof(buffer), 0);
+                if (got <= 0)
+                    break;
+                request.append(buffer, static_cast<size_t>(got));
+            }
+            ::send(client, m_response.data(), static_cast<int>(m_response.size()), 0);
+            for (int i = 0; m_mode == Mode::Trickle && i < 100; ++i)
+                if (::WaitForSingleObject(m_stop.Get(), 100) == WAIT_OBJECT_0 || ::send(client, "x", 1, 0) != 1)
+                    break;
+            ::shutdown(client, SD_SEND);
+        }
+    }
 
     Mode m_mode;
     std::string m_response;
     SOCKET m_listener = INVALID_SOCKET;
     UniqueHandle m_stop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<int> m_requests{0};
-    std::vector<SOCKET> m_held;
     std::thread m_thread;
 };

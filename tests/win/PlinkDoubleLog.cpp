@@ -2,22 +2,19 @@
 
 #include "TestSupport.h"
 
-#include <windows.h>
-
+#include <map>
 #include <sstream>
 
 namespace {
 
+// The double writes %XX for bytes that would break its line format.
 std::string Unescape(const std::string& text)
 {
     std::string plain;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size()) {
-            plain += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            plain += text[i];
-        }
+        const bool escaped = text[i] == '%' && i + 2 < text.size();
+        plain += escaped ? static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16)) : text[i];
+        i += escaped ? 2 : 0;
     }
     return plain;
 }
@@ -26,39 +23,21 @@ std::string Unescape(const std::string& text)
 
 std::filesystem::path PlinkDoubleLogPath()
 {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path() / L"plink-double.log";
+    return TestProgramFolder() / L"plink-double.log";
 }
 
+// One line per start, of tab-separated key=value fields.
 std::vector<PlinkCall> ReadPlinkCalls()
 {
     std::vector<PlinkCall> calls;
     std::istringstream lines(ReadFileBytes(PlinkDoubleLogPath()));
-    std::string line;
-    while (std::getline(lines, line)) {
-        PlinkCall call;
-        std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, '\t')) {
-            const size_t equals = field.find('=');
-            const std::string key = field.substr(0, equals), value = field.substr(equals + 1);
-            if (key == "pid")
-                call.processId = std::stoul(value);
-            else if (key == "cmdline")
-                call.commandLine = Unescape(value);
-            else if (key == "stdin")
-                call.standardInputHex = value;
-            else if (key == "hostkey")
-                call.hostKey = Unescape(value);
-            else if (key == "answer")
-                call.answer = value;
-            else if (key == "password")
-                call.password = Unescape(value);
-            else if (key == "injob")
-                call.inJob = value == "1";
-        }
-        calls.push_back(call);
+    for (std::string line; std::getline(lines, line);) {
+        std::map<std::string, std::string> fields;
+        std::istringstream stream(line);
+        for (std::string field; std::getline(stream, field, '\t');)
+            fields[field.substr(0, field.find('='))] = Unescape(field.substr(field.find('=') + 1));
+        calls.push_back({std::stoul(fields["pid"]), fields["cmdline"], fields["stdin"], fields["hostkey"],
+                         fields["answer"], fields["password"], fields["injob"] == "1"});
     }
     return calls;
 }

@@ -1,50 +1,68 @@
 // The settings store: the application's profile functions against the test
-// key, the values a fresh or edited profile gives the main dialog, the INI
-// customer id, and Restore System Defaults.
+// key, the warning flags the main dialog reads, and Restore System Defaults.
 #include "TestSupport.h"
 
 #include "app/CorvaneApp.h"
 #include "app/Settings.h"
 #include "res/resource.h"
 
-#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <climits>
-#include <optional>
-#include <vector>
 
 namespace {
-
-constexpr const wchar_t* kTestCompany = L"CorvaneTests";
-constexpr const wchar_t* kRestoreQuestion = L"Are you sure you want to restore the system defaults?";
 
 std::wstring SectionPath()
 {
     return TheTestApp().ProfileKeyPath() + L"\\" + settings::kSection;
 }
 
-void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes)
+// Values as the program writes them, then as a hand-edited profile brings them:
+// a value of another type reads as the caller's default, a string ends at its
+// data or its first NUL.
+TEST(SettingsStoreTest, EachTypeReadsBackWholeAndBadValuesGiveTheDefault)
 {
-    ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, SectionPath().c_str(), name, type, data, bytes), ERROR_SUCCESS);
-}
-
-struct RawValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-};
-
-std::optional<RawValue> ReadRaw(const wchar_t* name)
-{
-    DWORD type = 0, size = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, SectionPath().c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
-                       &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    RawValue value{type, std::vector<BYTE>(size)};
-    if (::RegGetValueW(HKEY_CURRENT_USER, SectionPath().c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type,
-                       value.bytes.data(), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    value.bytes.resize(size);
-    return value;
+    ScopedTestProfile profile;
+    CWinApp& app = TheTestApp();
+    for (int value : {0, -1, INT_MAX, INT_MIN}) {
+        ASSERT_TRUE(app.WriteProfileInt(settings::kSection, L"Number", value));
+        EXPECT_EQ(ReadRegDword(SectionPath(), L"Number"), static_cast<DWORD>(value));
+        EXPECT_EQ(app.GetProfileInt(settings::kSection, L"Number", 7), static_cast<UINT>(value));
+    }
+    for (const std::wstring& text : {std::wstring(), std::wstring(L"\u201A\u0192\u201E"), std::wstring(20000, L'q')}) {
+        ASSERT_TRUE(app.WriteProfileString(settings::kSection, L"Text", text));
+        DWORD type = 0, size = 0;
+        ::RegGetValueW(HKEY_CURRENT_USER, SectionPath().c_str(), L"Text", RRF_RT_ANY, &type, nullptr, &size);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(size, (text.size() + 1) * sizeof(wchar_t)) << "with its NUL";
+        EXPECT_EQ(app.GetProfileString(settings::kSection, L"Text", L"default"), text);
+    }
+    const DWORD number = 402;
+    const ULONGLONG wide = 402;
+    const wchar_t text[] = L"402", unterminated[] = {L'a', L'b', L'c'}, embedded[] = L"ab\0cd";
+    // type REG_NONE: the value is absent.
+    struct Row { const wchar_t* name; DWORD type; const void* data; DWORD size; UINT asInt; const wchar_t* asText; };
+    const Row rows[] = {
+        {L"Absent", REG_NONE, nullptr, 0, 200, L"d"},
+        {L"Dword", REG_DWORD, &number, sizeof(number), 402, L"d"},
+        {L"Text", REG_SZ, text, sizeof(text), 200, L"402"},
+        {L"Binary", REG_BINARY, &number, sizeof(number), 200, L"d"},
+        {L"TextAsBinary", REG_BINARY, text, sizeof(text), 200, L"d"},
+        {L"Qword", REG_QWORD, &wide, sizeof(wide), 200, L"d"},
+        {L"Unterminated", REG_SZ, unterminated, sizeof(unterminated), 200, L"abc"},
+        {L"Embedded", REG_SZ, embedded, sizeof(embedded), 200, L"ab"},
+        {L"Empty", REG_SZ, nullptr, 0, 200, L""},
+        {L"OddBytes", REG_SZ, text, 3, 200, L"4"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.name)));
+        if (row.type != REG_NONE) {
+            ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, SectionPath().c_str(), row.name, row.type, row.data, row.size),
+                      ERROR_SUCCESS);
+        }
+        EXPECT_EQ(app.GetProfileInt(settings::kSection, row.name, 200), row.asInt);
+        EXPECT_EQ(app.GetProfileString(settings::kSection, row.name, L"d"), row.asText);
+    }
 }
 
 // The product's application object. It is made before the test run's own
@@ -53,225 +71,43 @@ std::optional<RawValue> ReadRaw(const wchar_t* name)
 // stay current. Its handlers work on the current application's profile.
 CCorvaneApp g_productApp;
 
-CCorvaneApp& ProductApp()
+// Each warning flag is read into its own member (any non-zero value is on);
+// Restore System Defaults asks, and on Yes turns all four on again in the
+// profile and in the running dialog, touching nothing else.
+TEST(SettingsStoreTest, RestoreSystemDefaultsTurnsTheWarningsBackOnWhenAnsweredYes)
 {
+    const wchar_t* const flags[] = {settings::kExitMessage, settings::kBrowserMessage, settings::kEnableBrowserMessage,
+                                    settings::kEnableSwitchSrvrMessage};
     g_productApp.m_strAppName = TheTestApp().m_strAppName;
-    g_productApp.SetRegistryKey(kTestCompany);
-    return g_productApp;
-}
-
-class SettingsStoreTest : public testing::Test {
-protected:
-    ScopedTestProfile m_profile;
-};
-
-TEST_F(SettingsStoreTest, IntegersAreStoredAsDwordsAndReadBackUnsigned)
-{
-    CWinApp& app = TheTestApp();
-    for (int value : {0, 1, 200, 300, -1, INT_MAX, INT_MIN}) {
-        SCOPED_TRACE(value);
-        ASSERT_TRUE(app.WriteProfileInt(settings::kSection, L"Number", value));
-        const std::optional<RawValue> raw = ReadRaw(L"Number");
-        ASSERT_TRUE(raw);
-        EXPECT_EQ(raw->type, static_cast<DWORD>(REG_DWORD));
-        EXPECT_EQ(raw->bytes.size(), sizeof(DWORD));
-        EXPECT_EQ(app.GetProfileInt(settings::kSection, L"Number", 7), static_cast<UINT>(value));
-    }
-}
-
-TEST_F(SettingsStoreTest, StringsAreStoredAsTerminatedRegSzAndReadBackWhole)
-{
-    CWinApp& app = TheTestApp();
-    const std::wstring longText = std::wstring(20000, L'q') + L"\u20AC";
-    for (const std::wstring& text : {std::wstring(), std::wstring(L"bob"), std::wstring(L"\u201A\u0192\u201E"), longText}) {
-        SCOPED_TRACE(text.size());
-        ASSERT_TRUE(app.WriteProfileString(settings::kSection, L"Text", text));
-        const std::optional<RawValue> raw = ReadRaw(L"Text");
-        ASSERT_TRUE(raw);
-        EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
-        EXPECT_EQ(raw->bytes.size(), (text.size() + 1) * sizeof(wchar_t));
-        EXPECT_EQ(app.GetProfileString(settings::kSection, L"Text", L"default"), text);
-    }
-}
-
-TEST_F(SettingsStoreTest, AbsentValuesReadAsTheCallersDefault)
-{
-    CWinApp& app = TheTestApp();
-    EXPECT_EQ(app.GetProfileInt(settings::kSection, settings::kCurrentLocation, 200), 200u);
-    EXPECT_EQ(app.GetProfileString(settings::kSection, settings::kUsername, L"none"), L"none");
-    app.WriteProfileInt(settings::kSection, L"Other", 5);
-    EXPECT_EQ(app.GetProfileInt(settings::kSection, settings::kX, 300), 300u) << "section present, value absent";
-    EXPECT_EQ(app.GetProfileInt(L"NoSuchSection", L"Other", 9), 9u);
-    EXPECT_EQ(settings::GetString(settings::kPassword), L"");
-}
-
-TEST_F(SettingsStoreTest, ValuesOfAnotherTypeReadAsTheDefault)
-{
-    CWinApp& app = TheTestApp();
-    const wchar_t text[] = L"402";
-    WriteRaw(L"IntAsText", REG_SZ, text, sizeof(text));
-    const DWORD number = 402;
-    WriteRaw(L"TextAsInt", REG_DWORD, &number, sizeof(number));
-    WriteRaw(L"IntAsBinary", REG_BINARY, &number, sizeof(number));
-    const ULONGLONG wide = 402;
-    WriteRaw(L"IntAsQword", REG_QWORD, &wide, sizeof(wide));
-    WriteRaw(L"TextAsBinary", REG_BINARY, text, sizeof(text));
-
-    EXPECT_EQ(app.GetProfileInt(settings::kSection, L"IntAsText", 200), 200u);
-    EXPECT_EQ(app.GetProfileInt(settings::kSection, L"IntAsBinary", 200), 200u);
-    EXPECT_EQ(app.GetProfileInt(settings::kSection, L"IntAsQword", 200), 200u);
-    EXPECT_EQ(app.GetProfileString(settings::kSection, L"TextAsInt", L"d"), L"d");
-    EXPECT_EQ(app.GetProfileString(settings::kSection, L"TextAsBinary", L"d"), L"d");
-}
-
-TEST_F(SettingsStoreTest, StringsWrittenByOtherMeansEndAtTheirDataOrFirstNul)
-{
-    CWinApp& app = TheTestApp();
-    const wchar_t unterminated[] = {L'a', L'b', L'c'};
-    WriteRaw(L"Unterminated", REG_SZ, unterminated, sizeof(unterminated));
-    const wchar_t embedded[] = L"ab\0cd";
-    WriteRaw(L"Embedded", REG_SZ, embedded, sizeof(embedded));
-    WriteRaw(L"Empty", REG_SZ, nullptr, 0);
-    const wchar_t odd[] = L"xy";
-    WriteRaw(L"OddBytes", REG_SZ, odd, 3);
-
-    EXPECT_EQ(app.GetProfileString(settings::kSection, L"Unterminated"), L"abc");
-    EXPECT_EQ(app.GetProfileString(settings::kSection, L"Embedded"), L"ab");
-    EXPECT_EQ(app.GetProfileString(settings::kSection, L"Empty", L"d"), L"");
-    EXPECT_EQ(app.GetProfileString(settings::kSection, L"OddBytes"), L"x");
-}
-
-TEST_F(SettingsStoreTest, FreshProfileGivesTheDialogItsDefaults)
-{
-    MainDialogHarness dialog;
-    EXPECT_EQ(dialog->m_strUsername, L"");
-    EXPECT_EQ(dialog->m_strPassword, L"");
-    EXPECT_EQ(dialog->m_chkRemember.GetCheck(), BST_UNCHECKED);
-    EXPECT_EQ(dialog->m_nCurrentLocation, 200u);
-    EXPECT_TRUE(dialog->m_warnings.exitMessage);
-    EXPECT_TRUE(dialog->m_warnings.browserMessage);
-    EXPECT_TRUE(dialog->m_warnings.enableBrowserMessage);
-    EXPECT_TRUE(dialog->m_warnings.enableSwitchSrvrMessage);
-}
-
-TEST_F(SettingsStoreTest, EachWarningFlagIsReadIntoItsOwnMember)
-{
-    const std::pair<const wchar_t*, bool WarningSwitches::*> flags[] = {
-        {settings::kExitMessage, &WarningSwitches::exitMessage},
-        {settings::kBrowserMessage, &WarningSwitches::browserMessage},
-        {settings::kEnableBrowserMessage, &WarningSwitches::enableBrowserMessage},
-        {settings::kEnableSwitchSrvrMessage, &WarningSwitches::enableSwitchSrvrMessage},
-    };
-    // Two alternating patterns tell every value from its neighbours; any
-    // non-zero value counts as on.
-    for (bool firstOn : {false, true}) {
-        SCOPED_TRACE(firstOn);
-        ScopedTestProfile::Clear();
-        bool on = firstOn;
-        for (const auto& [name, member] : flags) {
-            settings::WriteInt(name, on ? 2 : 0);
-            on = !on;
-        }
-        MainDialogHarness dialog;
-        on = firstOn;
-        for (const auto& [name, member] : flags) {
-            EXPECT_EQ(dialog.Dialog().m_warnings.*member, on) << name;
-            on = !on;
-        }
-    }
-}
-
-TEST_F(SettingsStoreTest, CustomerIdComesFromTheIniFileAndIsAtMost255Characters)
-{
-    TempFolder folder;
-    const std::wstring ini = (folder.Path() / L"Corvane.ini").wstring();
-    EXPECT_EQ(settings::ReadCustomerId(ini), L"") << "no file";
-
-    WriteFileBytes(folder.Path() / L"Corvane.ini", "[STATISTICS]\r\nOTHER=1\r\n");
-    EXPECT_EQ(settings::ReadCustomerId(ini), L"") << "no key";
-
-    WriteFileBytes(folder.Path() / L"Corvane.ini", "[OTHER]\r\nC_ID=wrong\r\n[STATISTICS]\r\nC_ID=cust-42\r\n");
-    EXPECT_EQ(settings::ReadCustomerId(ini), L"cust-42");
-
-    WriteFileBytes(folder.Path() / L"Corvane.ini", "[STATISTICS]\r\nC_ID=" + std::string(300, 'c') + "\r\n");
-    EXPECT_EQ(settings::ReadCustomerId(ini), std::wstring(255, L'c'));
-}
-
-class RestoreSystemDefaultsTest : public SettingsStoreTest {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(AfxGetApp(), &TheTestApp());
-        for (const wchar_t* flag : kFlags)
-            settings::WriteInt(flag, 0);
-        settings::WriteString(settings::kUsername, L"kept");
+    g_productApp.SetRegistryKey(L"CorvaneTests");
+    for (const int answer : {IDNO, IDYES}) {
+        ScopedTestProfile profile;
+        for (size_t i = 0; i < std::size(flags); ++i)
+            settings::WriteInt(flags[i], i % 2 == 0 ? 2 : 0);
         settings::WriteInt(settings::kCurrentLocation, 402);
-        settings::WriteInt(settings::kX, 40);
-        settings::WriteInt(settings::kRemember, 1);
-        m_dialog.emplace(IDD_MAIN_REMEMBERED);
-        ProductApp().m_pDialog = &m_dialog->Dialog();
+        MainDialogHarness dialog(IDD_MAIN_REMEMBERED);
+        const WarningSwitches& on = dialog->m_warnings;
+        EXPECT_EQ(std::vector<bool>({on.exitMessage, on.browserMessage, on.enableBrowserMessage,
+                                     on.enableSwitchSrvrMessage}),
+                  std::vector<bool>({true, false, true, false}));
+        g_productApp.m_pDialog = &dialog.Dialog();
+        MessageBoxScript boxes({answer});
+
+        dialog.Command(ID_RESTORE_DEFAULTS);
+        EXPECT_EQ(TheTestApp().m_routedCommands.back(), static_cast<UINT>(ID_RESTORE_DEFAULTS)) << "passed on";
+        EXPECT_TRUE(g_productApp.OnCommand(ID_RESTORE_DEFAULTS)) << "the product's application handles it";
+
+        g_productApp.m_pDialog = nullptr;
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, L"Are you sure you want to restore the system defaults?");
+        EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+        EXPECT_EQ(boxes.Shown()[0].owner, dialog->GetSafeHwnd());
+        for (size_t i = 0; i < std::size(flags); ++i)
+            EXPECT_EQ(ReadRegDword(SectionPath(), flags[i]), answer == IDYES ? 1u : i % 2 == 0 ? 2u : 0u) << flags[i];
+        EXPECT_EQ(on.exitMessage + on.browserMessage + on.enableBrowserMessage + on.enableSwitchSrvrMessage,
+                  answer == IDYES ? 4 : 2);
+        EXPECT_EQ(ReadRegDword(SectionPath(), settings::kCurrentLocation), 402u);
     }
-    void TearDown() override { g_productApp.m_pDialog = nullptr; }
-
-    void ExpectFlags(unsigned stored, bool members)
-    {
-        for (const wchar_t* flag : kFlags)
-            EXPECT_EQ(settings::GetInt(flag, 7), stored) << flag;
-        CCorvaneDlg& dialog = m_dialog->Dialog();
-        EXPECT_EQ(dialog.m_warnings.exitMessage, members);
-        EXPECT_EQ(dialog.m_warnings.browserMessage, members);
-        EXPECT_EQ(dialog.m_warnings.enableBrowserMessage, members);
-        EXPECT_EQ(dialog.m_warnings.enableSwitchSrvrMessage, members);
-    }
-    void ExpectOtherValuesKept()
-    {
-        EXPECT_EQ(settings::GetString(settings::kUsername), L"kept");
-        EXPECT_EQ(settings::GetInt(settings::kCurrentLocation, 7), 402u);
-        EXPECT_EQ(settings::GetInt(settings::kX, 7), 40u);
-        EXPECT_EQ(settings::GetInt(settings::kRemember, 7), 1u);
-    }
-
-    static constexpr const wchar_t* kFlags[] = {settings::kExitMessage, settings::kBrowserMessage,
-                                                settings::kEnableBrowserMessage, settings::kEnableSwitchSrvrMessage};
-    std::optional<MainDialogHarness> m_dialog;
-};
-
-TEST_F(RestoreSystemDefaultsTest, AnsweredNoChangesNothing)
-{
-    ExpectFlags(0, false);
-    MessageBoxScript boxes({IDNO});
-    ProductApp().OnRestoreSystemDefaults();
-
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, kRestoreQuestion);
-    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-    EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
-    EXPECT_EQ(boxes.Shown()[0].owner, m_dialog->Dialog().GetSafeHwnd());
-    ExpectFlags(0, false);
-    ExpectOtherValuesKept();
-}
-
-TEST_F(RestoreSystemDefaultsTest, AnsweredYesTurnsTheFourWarningsBackOnInProfileAndRunningDialog)
-{
-    MessageBoxScript boxes({IDYES});
-    ProductApp().OnRestoreSystemDefaults();
-
-    EXPECT_EQ(boxes.Shown().size(), 1u);
-    ExpectFlags(1, true);
-    for (const wchar_t* flag : kFlags)
-        EXPECT_EQ(ReadRaw(flag)->type, static_cast<DWORD>(REG_DWORD)) << flag;
-    ExpectOtherValuesKept();
-}
-
-TEST_F(RestoreSystemDefaultsTest, TheDialogPassesTheCommandOnToTheApplication)
-{
-    const size_t routedBefore = TheTestApp().m_routedCommands.size();
-    m_dialog->Command(ID_RESTORE_DEFAULTS);
-    ASSERT_EQ(TheTestApp().m_routedCommands.size(), routedBefore + 1);
-    EXPECT_EQ(TheTestApp().m_routedCommands.back(), static_cast<UINT>(ID_RESTORE_DEFAULTS));
-    MessageBoxScript boxes({IDNO});
-    EXPECT_TRUE(ProductApp().OnCommand(ID_RESTORE_DEFAULTS)) << "the product's application handles it";
-    EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
 }  // namespace

@@ -5,14 +5,10 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-constexpr const wchar_t* kTestCompany = L"CorvaneTests";
-}
-
 TestApp::TestApp()
 {
     m_strAppName = L"Corvane";
-    SetRegistryKey(kTestCompany);
+    SetRegistryKey(L"CorvaneTests");
 }
 
 bool TestApp::OnCommand(UINT id)
@@ -27,46 +23,7 @@ TestApp& TheTestApp()
     return app;
 }
 
-ScopedTestProfile::ScopedTestProfile()
-{
-    Clear();
-}
-
-ScopedTestProfile::~ScopedTestProfile()
-{
-    Clear();
-}
-
-void ScopedTestProfile::Clear()
-{
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(L"Software\\") + kTestCompany).c_str());
-}
-
-MessageBoxScript::MessageBoxScript(std::deque<int> answers)
-    : m_answers(std::move(answers)),
-      m_seam(seams::messageBox, [this](const MessageBoxRequest& request) {
-          m_shown.push_back(request);
-          if (m_answers.empty())
-              return IDOK;
-          int answer = m_answers.front();
-          m_answers.pop_front();
-          return answer;
-      })
-{
-}
-
-ModalScript::ModalScript(std::function<INT_PTR(CDialog&)> answer)
-    : m_answer(std::move(answer)), m_seam(seams::modalDialog, [this](CDialog& dialog) {
-          m_shown.push_back(dialog.GetTemplateId());
-          return m_answer(dialog);
-      })
-{
-}
-
-UrlRecorder::UrlRecorder()
-    : m_seam(seams::openUrl, [this](const std::wstring& url) { m_opened.push_back(url); })
-{
-}
+void ScopedTestProfile::Clear() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneTests"); }
 
 TempFolder::TempFolder()
 {
@@ -76,7 +33,6 @@ TempFolder::TempFolder()
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
 }
-
 TempFolder::~TempFolder()
 {
     std::error_code ignored;
@@ -85,8 +41,7 @@ TempFolder::~TempFolder()
 
 void PumpMessages()
 {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
@@ -95,29 +50,24 @@ void PumpMessages()
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        PumpMessages();
-        if (condition())
-            return true;
+    for (PumpMessages(); !condition(); PumpMessages()) {
         if (::GetTickCount64() >= deadline)
             return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-}
-
-std::wstring SystemProxyServer()
-{
-    wchar_t server[256] = {};
-    DWORD size = sizeof(server);
-    ::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                   L"ProxyServer", RRF_RT_REG_SZ, nullptr, server, &size);
-    return server;
+    return true;
 }
 
 bool ProcessRuns(DWORD processId)
 {
-    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    const UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
     return process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+std::filesystem::path TestProgramFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    return std::filesystem::path(path, path + ::GetModuleFileNameW(nullptr, path, MAX_PATH)).parent_path();
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path)
@@ -128,9 +78,27 @@ std::string ReadFileBytes(const std::filesystem::path& path)
 
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+std::optional<std::wstring> ReadRegString(const std::wstring& keyPath, const wchar_t* name)
+{
+    std::wstring value(32768, L'\0');
+    DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_SZ, nullptr, value.data(), &size))
+        return std::nullopt;
+    return value.substr(0, wcsnlen(value.c_str(), value.size()));
+}
+
+std::optional<DWORD> ReadRegDword(const std::wstring& keyPath, const wchar_t* name)
+{
+    DWORD value = 0, size = sizeof(value);
+    if (::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size))
+        return std::nullopt;
+    return value;
+}
+
+std::wstring SystemProxyServer() { return ReadRegString(kInternetSettingsKey, L"ProxyServer").value_or(L""); }
 
 MainDialogHarness::MainDialogHarness(UINT templateId) : m_dialog(std::make_unique<CCorvaneDlg>(templateId))
 {

@@ -1,5 +1,6 @@
 // What the in-process Windows tests share: a private profile key, the seams
-// answered by script, temporary folders, bounded waits and the main dialog.
+// answered by script, temporary folders, bounded waits, registry and file
+// readers, and the main dialog.
 #pragma once
 
 #include "framework/App.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,44 +28,52 @@ TestApp& TheTestApp();
 // Empties the test profile before and after a test.
 class ScopedTestProfile {
 public:
-    ScopedTestProfile();
-    ~ScopedTestProfile();
+    ScopedTestProfile() { Clear(); }
+    ~ScopedTestProfile() { Clear(); }
     static void Clear();
 };
 
 // Answers message boxes from a queue (IDOK once it is empty) and records them.
 class MessageBoxScript {
 public:
-    explicit MessageBoxScript(std::deque<int> answers = {});
+    explicit MessageBoxScript(std::deque<int> answers = {}) : m_answers(std::move(answers)) {}
     const std::vector<MessageBoxRequest>& Shown() const { return m_shown; }
 
 private:
     std::deque<int> m_answers;
     std::vector<MessageBoxRequest> m_shown;
-    ScopedSeam<MessageBoxHandler> m_seam;
+    ScopedSeam<MessageBoxHandler> m_seam{seams::messageBox, [this](const MessageBoxRequest& request) {
+                                             m_shown.push_back(request);
+                                             const int answer = m_answers.empty() ? IDOK : m_answers.front();
+                                             if (!m_answers.empty())
+                                                 m_answers.pop_front();
+                                             return answer;
+                                         }};
 };
 
 // Answers modal dialogs with a function of the dialog (which may read and set
 // its members) and records each one's template id.
 class ModalScript {
 public:
-    explicit ModalScript(std::function<INT_PTR(CDialog&)> answer);
+    explicit ModalScript(std::function<INT_PTR(CDialog&)> answer) : m_answer(std::move(answer)) {}
     const std::vector<UINT>& Shown() const { return m_shown; }
 
 private:
     std::function<INT_PTR(CDialog&)> m_answer;
     std::vector<UINT> m_shown;
-    ScopedSeam<ModalDialogHandler> m_seam;
+    ScopedSeam<ModalDialogHandler> m_seam{seams::modalDialog, [this](CDialog& dialog) {
+                                              m_shown.push_back(dialog.GetTemplateId());
+                                              return m_answer(dialog);
+                                          }};
 };
 
 class UrlRecorder {
 public:
-    UrlRecorder();
     const std::vector<std::wstring>& Opened() const { return m_opened; }
 
 private:
     std::vector<std::wstring> m_opened;
-    ScopedSeam<OpenUrlHandler> m_seam;
+    ScopedSeam<OpenUrlHandler> m_seam{seams::openUrl, [this](const std::wstring& url) { m_opened.push_back(url); }};
 };
 
 // A fresh folder under the temporary directory, removed with its content.
@@ -82,14 +92,24 @@ private:
 void PumpMessages();
 // Pumps messages until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
-
-// The system proxy server string of the default connection, as Internet Settings holds it.
-std::wstring SystemProxyServer();
-// Whether a process of that id still runs.
+// Whether a process of that id still runs; whether a process ends within the time.
 bool ProcessRuns(DWORD processId);
+inline bool ProcessEndsWithin(HANDLE process, DWORD timeoutMs)
+{
+    return ::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+}
+// The folder of the test executable, where the test programs are built.
+std::filesystem::path TestProgramFolder();
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// Values under HKCU; none when absent or of another type.
+inline constexpr const wchar_t* kInternetSettingsKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+std::optional<std::wstring> ReadRegString(const std::wstring& keyPath, const wchar_t* name);
+std::optional<DWORD> ReadRegDword(const std::wstring& keyPath, const wchar_t* name);
+// The system proxy server string of the default connection; empty when cleared.
+std::wstring SystemProxyServer();
 
 // The main dialog created modeless, as the product creates it, with its own
 // temporary folder and INI path.

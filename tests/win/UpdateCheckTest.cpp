@@ -1,30 +1,25 @@
 // The start-up update check against a loopback HTTP server on the profile's
-// web site port, with the stored times written to drive the 30-day rule.
+// web site port, with the stored times written to drive the 30-day rule. The
+// schedule, the marker and the page's bounds are tested natively.
 #include "LoopbackHttpServer.h"
 #include "TestSupport.h"
 
 #include "app/Settings.h"
-#include "framework/Strings.h"
-#include "res/resource.h"
 #include "web/UpdateCheck.h"
-#include "web/WebAddresses.h"
 
 #include <gtest/gtest.h>
-#include <wininet.h>
 
 #include <ctime>
 
 namespace {
 
 constexpr int64_t kDay = 86400;
+constexpr const wchar_t* kNoUpdates = L"There are no new updates of Corvane currently available.";
+constexpr unsigned short kWebPort = 8462;  // the test profile's web site
 
-unsigned short ProfileWebPort()
+std::string Ok(const std::string& body)
 {
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    const std::wstring url = UpdatePageUrl();
-    ::InternetCrackUrlW(url.c_str(), 0, 0, &parts);
-    return static_cast<unsigned short>(parts.nPort);
+    return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
 class UpdateCheckTest : public testing::Test {
@@ -33,145 +28,77 @@ protected:
     {
         settings::WriteInt(settings::kLastUpdateAsk, static_cast<int>(static_cast<uint32_t>(_time64(nullptr) - secondsAgo)));
     }
-    bool HasValue(const wchar_t* name)
-    {
-        return settings::GetInt(name, -7) != static_cast<unsigned>(-7);
-    }
 
     ScopedTestProfile profile;
     CWnd owner{::GetDesktopWindow()};
 };
 
-TEST_F(UpdateCheckTest, FirstStartStoresTheTimeAndAsksNothing)
+// The first start stores the time and asks nothing; thirty days on it asks,
+// and No starts a new period without any request.
+TEST_F(UpdateCheckTest, TheQuestionComesAfterThirtyDaysAndNoChecksNothing)
 {
-    MessageBoxScript boxes;
-    const int64_t before = _time64(nullptr);
-    EXPECT_FALSE(CheckForUpdates(&owner));
-    EXPECT_TRUE(boxes.Shown().empty());
-    const auto stored = static_cast<int32_t>(settings::GetInt(settings::kLastUpdateAsk, 0));
-    EXPECT_GE(stored, static_cast<int32_t>(before));
-    EXPECT_LE(stored, static_cast<int32_t>(_time64(nullptr)));
-    EXPECT_FALSE(HasValue(settings::kLastUpdateCheck));
-}
-
-TEST_F(UpdateCheckTest, NoQuestionWithinThirtyDays)
-{
-    StoreLastAsk(29 * kDay + 23 * 3600 + 59 * 60);
-    MessageBoxScript boxes;
-    EXPECT_FALSE(CheckForUpdates(&owner));
-    EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST_F(UpdateCheckTest, AnsweringNoStartsANewPeriodWithoutChecking)
-{
-    StoreLastAsk(30 * kDay);
-    LoopbackHttpServer server(ProfileWebPort(), LoopbackHttpServer::Mode::Answer,
-                              LoopbackHttpServer::Response("200 OK", "UPDATE=True"));
+    LoopbackHttpServer server(kWebPort, LoopbackHttpServer::Mode::Answer, Ok("UPDATE=True"));
     MessageBoxScript boxes({IDNO});
     const int64_t before = _time64(nullptr);
     EXPECT_FALSE(CheckForUpdates(&owner));
-    ASSERT_EQ(boxes.Shown().size(), 1u);
-    EXPECT_EQ(boxes.Shown()[0].text, LoadStringResource(IDS_ASK_UPDATE_CHECK));
-    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-    EXPECT_EQ(boxes.Shown()[0].caption, TheTestApp().m_strAppName);
+    EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_GE(static_cast<int32_t>(settings::GetInt(settings::kLastUpdateAsk, 0)), static_cast<int32_t>(before));
-    EXPECT_FALSE(HasValue(settings::kLastUpdateCheck));
+    StoreLastAsk(30 * kDay);
+    EXPECT_FALSE(CheckForUpdates(&owner));
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, L"Do you wish to check for new updates to the Corvane application?");
+    EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_EQ(boxes.Shown()[0].caption, L"Corvane");
+    EXPECT_GE(static_cast<int32_t>(settings::GetInt(settings::kLastUpdateAsk, 0)), static_cast<int32_t>(before));
     EXPECT_EQ(server.Requests(), 0);
+    EXPECT_FALSE(ReadRegDword(TheTestApp().ProfileKeyPath() + L"\\" + settings::kSection, settings::kLastUpdateCheck));
 }
 
-struct PageCase {
-    const char* name;
-    std::string response;
-    bool found;
-    LoopbackHttpServer::Mode mode = LoopbackHttpServer::Mode::Answer;
-    uint32_t deadlineMs = 15000;  // the product's
-};
-
-// Without a Content-Length: the body ends when the server closes.
-const std::string kHeadWithoutLength = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n";
-
-// Test names and failure messages show the case by its name.
-void PrintTo(const PageCase& c, std::ostream* out)
+// The page is offered only when it came whole with the marker, within the
+// deadline; whatever the server does, the start-up goes on in time.
+TEST_F(UpdateCheckTest, OffersThePageOnlyWhenItCameWholeWithTheMarker)
 {
-    *out << c.name;
-}
+    using Mode = LoopbackHttpServer::Mode;
+    const std::string headWithoutLength = "HTTP/1.0 200 OK\r\nConnection: close\r\n\r\n";  // ends when closed
+    // server none: nothing listens.
+    struct Row { const char* name; std::optional<Mode> server; std::string response; bool found; };
+    const Row rows[] = {
+        {"Marker", Mode::Answer, Ok("<html>UPDATE=True</html>"), true},
+        {"MarkerWithoutALength", Mode::Answer, headWithoutLength + "<html>UPDATE=True</html>", true},
+        {"NotFoundPage", Mode::Answer, "HTTP/1.0 404 Not Found\r\nContent-Length: 11\r\n\r\nUPDATE=True", false},
+        {"CutAfterTheMarker", Mode::Answer, "HTTP/1.0 200 OK\r\nContent-Length: 4096\r\n\r\n<html>UPDATE=True", false},
+        {"TrickleAfterTheMarker", Mode::Trickle, headWithoutLength + "<html>UPDATE=True", false},
+        {"NeverAnswers", Mode::Hold, "", false},
+        {"ClosedPort", std::nullopt, "", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScopedTestProfile::Clear();
+        StoreLastAsk(31 * kDay);
+        std::optional<LoopbackHttpServer> server;
+        if (row.server) {
+            ASSERT_TRUE(server.emplace(kWebPort, *row.server, row.response).Listening()) << "is the demo service on?";
+        }
+        UrlRecorder urls;
+        MessageBoxScript boxes({IDYES, IDYES});
 
-class UpdatePageTest : public UpdateCheckTest, public testing::WithParamInterface<PageCase> {};
+        const ULONGLONG start = ::GetTickCount64();
+        EXPECT_EQ(CheckForUpdates(&owner, {.deadlineMs = 1500}), row.found);
+        EXPECT_LT(::GetTickCount64() - start, 3000u);
+        if (row.server && *row.server != Mode::Hold) {
+            EXPECT_EQ(server->Requests(), 1);
+        }
 
-TEST_P(UpdatePageTest, OffersThePageOnlyWhenItCameWholeWithTheMarker)
-{
-    StoreLastAsk(31 * kDay);
-    LoopbackHttpServer server(ProfileWebPort(), GetParam().mode, GetParam().response);
-    ASSERT_TRUE(server.Listening());
-    UrlRecorder urls;
-    MessageBoxScript boxes({IDYES, IDYES});
-
-    const ULONGLONG start = ::GetTickCount64();
-    const bool opened = CheckForUpdates(&owner, {.deadlineMs = GetParam().deadlineMs});
-    // The page's end, the cap or the trickle rows' short deadline ends every
-    // row: a trickle goes on for 10 s and the endless reply for ever.
-    EXPECT_LT(::GetTickCount64() - start, 3000u);
-
-    EXPECT_EQ(server.Requests(), 1);
-    EXPECT_TRUE(HasValue(settings::kLastUpdateCheck));
-    ASSERT_EQ(boxes.Shown().size(), 2u);
-    if (GetParam().found) {
-        EXPECT_TRUE(opened);
-        EXPECT_EQ(boxes.Shown()[1].text, LoadStringResource(IDS_UPDATE_AVAILABLE));
-        EXPECT_EQ(urls.Opened(), std::vector<std::wstring>{UpdatePageUrl()});
-    } else {
-        EXPECT_FALSE(opened);
-        EXPECT_EQ(boxes.Shown()[1].text, LoadStringResource(IDS_NO_UPDATES));
-        EXPECT_EQ(boxes.Shown()[1].flags, static_cast<UINT>(MB_OK));
-        EXPECT_EQ(boxes.Shown()[1].owner, owner.GetSafeHwnd());
-        EXPECT_TRUE(urls.Opened().empty());
+        EXPECT_TRUE(ReadRegDword(TheTestApp().ProfileKeyPath() + L"\\" + settings::kSection, settings::kLastUpdateCheck));
+        ASSERT_EQ(boxes.Shown().size(), 2u);
+        EXPECT_EQ(boxes.Shown()[1].text, row.found ? L"New updates of Corvane are available at the Lanterfield website. "
+                                                     L" Do you wish to download the new updates?"
+                                                   : kNoUpdates);
+        if (!row.found) {
+            EXPECT_EQ(boxes.Shown()[1].owner, owner.GetSafeHwnd());
+        }
+        EXPECT_EQ(urls.Opened(), row.found ? std::vector<std::wstring>{L"http://127.0.0.1:8462/corvane_new_update.html"} : std::vector<std::wstring>{});
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Pages, UpdatePageTest,
-    testing::Values(
-        PageCase{"Marker", LoopbackHttpServer::Response("200 OK", "<html>UPDATE=True</html>"), true},
-        PageCase{"MarkerAcrossAChunkBoundary",
-                 LoopbackHttpServer::Response("200 OK", std::string(1019, 'x') + "UPDATE=True" + std::string(50, 'y')),
-                 true},
-        PageCase{"LowerCaseOnly", LoopbackHttpServer::Response("200 OK", "update=true"), false},
-        PageCase{"NotFoundPage", LoopbackHttpServer::Response("404 Not Found", "<h1>Not Found</h1>UPDATE=True"), false},
-        PageCase{"EmptyPage", LoopbackHttpServer::Response("200 OK", ""), false},
-        PageCase{"MarkerWithoutALength", kHeadWithoutLength + "<html>UPDATE=True</html>", true},
-        PageCase{"CutAfterTheMarker",
-                 "HTTP/1.0 200 OK\r\nContent-Length: 4096\r\nConnection: close\r\n\r\n<html>UPDATE=True", false},
-        PageCase{"TrickleAfterTheMarker", kHeadWithoutLength + "<html>UPDATE=True", false,
-                 LoopbackHttpServer::Mode::Trickle, 1500},
-        PageCase{"TrickledHeaders", "HTTP/1.0 200 OK\r\nX-Slow: ", false, LoopbackHttpServer::Mode::Trickle, 1500},
-        PageCase{"EndlessAfterTheMarker", kHeadWithoutLength + "<html>UPDATE=True", false,
-                 LoopbackHttpServer::Mode::Endless}),
-    [](const testing::TestParamInfo<PageCase>& info) { return info.param.name; });
-
-TEST_F(UpdateCheckTest, AClosedPortEndsInNoUpdates)
-{
-    ASSERT_TRUE(LoopbackHttpServer(ProfileWebPort(), LoopbackHttpServer::Mode::Answer).Listening())
-        << "the web site's port is taken: is the demo service running?";
-    StoreLastAsk(40 * kDay);
-    MessageBoxScript boxes({IDYES});
-    EXPECT_FALSE(CheckForUpdates(&owner));
-    ASSERT_EQ(boxes.Shown().size(), 2u);
-    EXPECT_EQ(boxes.Shown()[1].text, LoadStringResource(IDS_NO_UPDATES));
-}
-
-TEST_F(UpdateCheckTest, AServerThatNeverAnswersCannotHoldTheStartUp)
-{
-    StoreLastAsk(40 * kDay);
-    LoopbackHttpServer server(ProfileWebPort(), LoopbackHttpServer::Mode::Stall);
-    ASSERT_TRUE(server.Listening()) << "the web site's port is taken: is the demo service running?";
-    MessageBoxScript boxes({IDYES});
-    const ULONGLONG start = ::GetTickCount64();
-    EXPECT_FALSE(CheckForUpdates(&owner));
-    const ULONGLONG elapsed = ::GetTickCount64() - start;
-    // Bounded by the 5000 ms send and receive time-outs, not by the server.
-    EXPECT_LT(elapsed, 15000u);
-    ASSERT_EQ(boxes.Shown().size(), 2u);
-    EXPECT_EQ(boxes.Shown()[1].text, LoadStringResource(IDS_NO_UPDATES));
 }
 
 }  // namespace
