@@ -86,6 +86,11 @@ std::optional<DWORD> Program::WaitForExit(milliseconds timeout) const
     return exitCode;
 }
 
+bool Program::WaitForInputIdle(milliseconds timeout) const
+{
+    return process_ && ::WaitForInputIdle(process_.get(), static_cast<DWORD>(timeout.count())) == 0;
+}
+
 void Program::Terminate(UINT exitCode)
 {
     if (!IsRunning())

@@ -28,6 +28,9 @@ public:
     DWORD Id() const { return processId_; }
     HANDLE Handle() const { return process_.get(); }
     bool IsRunning() const;
+    // Waits until the program has handled its pending messages and waits for
+    // input; false after `timeout`.
+    bool WaitForInputIdle(milliseconds timeout) const;
 
     // The exit code once the program has ended, or nothing if it still runs after `timeout`.
     std::optional<DWORD> WaitForExit(milliseconds timeout) const;
