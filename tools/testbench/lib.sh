@@ -92,4 +92,10 @@ start_bench() {
   trap stop_bench EXIT
   wineserver -p
   wine cmd.exe /c exit 0 >/dev/null 2>&1 || true
+  # Wine closes the desktop a second after its last windowed process ends, and a
+  # test program that starts meanwhile may get no window or fail to start at
+  # all: a sleeper with a message-only window keeps the desktop up for the run.
+  if [ -f "$WINDOWS_BUILD/bin/sleeper.exe" ]; then
+    wine "$WINDOWS_BUILD/bin/sleeper.exe" >/dev/null 2>&1 &
+  fi
 }
