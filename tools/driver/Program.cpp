@@ -34,16 +34,9 @@ Program::Program(const std::filesystem::path& exe, const std::wstring& arguments
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     // Suspended until it is in the job, so not even its first child escapes.
-    const auto start = [&] {
-        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                              nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
-                              &startup, &info);
-    };
-    // Wine answers ERROR_INTERNAL_ERROR when the new process ended inside
-    // Wine's own start-up, before the wineserver saw it start, leaving no exit
-    // code (seen once on a loaded machine). None of the program ran, so one
-    // more start is safe and hides nothing about it.
-    if (!start() && (GetLastError() != ERROR_INTERNAL_ERROR || !start()))
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, workingDirectory.empty() ? nullptr : workingDirectory.c_str(),
+                        &startup, &info))
         ThrowLastError("cannot start " + ToUtf8(exe.wstring()));
     process_ = UniqueHandle(info.hProcess);
     const UniqueHandle thread(info.hThread);
