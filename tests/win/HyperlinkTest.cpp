@@ -68,21 +68,30 @@ protected:
     LONG_PTR parentProcedure = 0, staticProcedure = 0;
 };
 
-TEST_F(Hyperlink, TwoLinksSubclassTheParentOnceAndAgainChangesNothing)
+// Two links subclass the parent once, converting again changes nothing, and
+// the destroyed window leaves no property, procedure or font of the links.
+TEST_F(Hyperlink, SubclassesOnceAndDestroyingTheWindowPutsEverythingBack)
 {
     const HFONT underline = UnderlineOf(first);
     EXPECT_TRUE(ConvertStaticToHyperlink(first));
     EXPECT_EQ(UnderlineOf(first), underline);
     // Subclassed twice, a window would name the link procedure as its original.
     EXPECT_EQ(::GetPropW(parent.get(), kHyperlinkOriginalProcProp), reinterpret_cast<HANDLE>(parentProcedure));
-    for (HWND link : {first, second}) {
+    for (HWND link : {first, second})
         EXPECT_EQ(::GetPropW(link, kHyperlinkOriginalProcProp), reinterpret_cast<HANDLE>(staticProcedure));
-        EXPECT_TRUE(::GetWindowLongPtrW(link, GWL_STYLE) & SS_NOTIFY);
-    }
-    EXPECT_NE(UnderlineOf(first), UnderlineOf(second));
     LOGFONTW underlined{};
     ::GetObjectW(underline, sizeof(underlined), &underlined);
     EXPECT_TRUE(underlined.lfUnderline && underlined.lfHeight == -13) << "the link's own font, underlined";
+
+    ::SendMessageW(first, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));  // hovered: the underline font is set
+    const HFONT underlines[] = {underline, UnderlineOf(second)};
+    ASSERT_NE(underlines[0], underlines[1]);
+    parent.reset();
+    EXPECT_EQ(records[0].properties + records[1].properties + records[2].properties, 0);
+    EXPECT_EQ(records[0].procedure, parentProcedure);
+    for (const Record& link : {records[1], records[2]})
+        EXPECT_TRUE(link.procedure == staticProcedure && link.font == font.Get());
+    EXPECT_EQ(::GetObjectType(underlines[0]) + ::GetObjectType(underlines[1]), 0u) << "the underline fonts are deleted";
 }
 
 // The mouse over the 120 x 20 link: underlined and followed from entering
@@ -109,18 +118,6 @@ TEST_F(Hyperlink, TheMouseAndTheParentTreatItAsALink)
         EXPECT_EQ(::GetTextColor(dc.Get()) == 0xC00000, control != plain);
     }
     EXPECT_THAT(records[0].commands, testing::ElementsAre(MAKEWPARAM(501, STN_CLICKED), MAKEWPARAM(502, STN_CLICKED)));
-}
-
-TEST_F(Hyperlink, DestroyingTheWindowLeavesNoPropertyAndNoFont)
-{
-    ::SendMessageW(first, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));  // hovered: the underline font is set
-    const HFONT underlines[] = {UnderlineOf(first), UnderlineOf(second)};
-    parent.reset();
-    EXPECT_EQ(records[0].properties + records[1].properties + records[2].properties, 0);
-    EXPECT_EQ(records[0].procedure, parentProcedure);
-    for (const Record& link : {records[1], records[2]})
-        EXPECT_TRUE(link.procedure == staticProcedure && link.font == font.Get());
-    EXPECT_EQ(::GetObjectType(underlines[0]) + ::GetObjectType(underlines[1]), 0u) << "the underline fonts are deleted";
 }
 
 }  // namespace
