@@ -141,16 +141,10 @@ TEST_F(FlowsTest, EachWarningAppearsAndItsTickedBoxSilencesOnlyItself)
 // However the dialog ends, the system is direct again: no plink, no proxy.
 TEST_F(FlowsTest, EveryEndingLeavesTheSystemDirect)
 {
-    struct Ending {
-        const char* name;
-        bool connected;        // else a browser runs and the user is typed in
-        int exitMessage;       // stored before the start
-        UINT message, command;
-        const wchar_t* box;    // answered with the box ticked and OK
-        bool endDuringTheBox;  // 32823 arrives while the box is open
-        unsigned exitAfter;
-    };
-    const Ending endings[] = {
+    // Connected (else a browser runs and the user is typed in), the stored
+    // "ExitMessage", the message and command that end, the box answered with
+    // its box ticked and OK, whether 32823 comes while it is open, "ExitMessage" after.
+    const std::tuple<const char*, bool, int, UINT, UINT, const wchar_t*, bool, unsigned> endings[] = {
         {"Escape", true, 1, WM_COMMAND, IDCANCEL, nullptr, false, 1},
         {"installer's 32823", true, 1, WM_COMMAND, ID_END_DIALOG, nullptr, false, 1},
         {"32823 during the connect warning", false, 1, WM_COMMAND, IDC_CONNECT, kWarningBox, true, 1},
@@ -158,31 +152,31 @@ TEST_F(FlowsTest, EveryEndingLeavesTheSystemDirect)
         {"close, warning silenced", true, 0, WM_CLOSE, 0, nullptr, false, 0},
         {"close disconnected", false, 1, WM_CLOSE, 0, nullptr, false, 1},
     };
-    for (const Ending& e : endings) {
-        SCOPED_TRACE(e.name);
-        settings::WriteInt(settings::kExitMessage, e.exitMessage);
+    for (const auto& [name, connected, exitMessage, message, command, box, endDuringTheBox, exitAfter] : endings) {
+        SCOPED_TRACE(name);
+        settings::WriteInt(settings::kExitMessage, exitMessage);
         dialog.emplace();
         ClearPlinkCalls();
         BrowserStandIns browsers;
-        if (e.connected)
+        if (connected)
             ConnectQuietly();
-        else if (e.box) {
+        else if (box) {
             browsers.Start(L"firefox.exe");
             Type(L"stay-ending");
         }
-        if (e.endDuringTheBox)  // handled first in the box's own message loop
+        if (endDuringTheBox)  // handled first in the box's own message loop
             ::PostMessageW(Window(), WM_COMMAND, ID_END_DIALOG, 0);
-        auto end = [&] { ::SendMessageW(Window(), e.message, e.command, 0); };
-        if (e.box)
-            Answer(e.box, IDOK, end);
+        auto end = [&] { ::SendMessageW(Window(), message, command, 0); };
+        if (box)
+            Answer(box, IDOK, end);
         else
             end();  // a box would fail the test
         EXPECT_TRUE(WaitFor([&] { return Window() == nullptr; }, 5000));
         for (const PlinkCall& call : ReadPlinkCalls())
             EXPECT_FALSE(ProcessRuns(call.processId));
-        EXPECT_TRUE(!e.endDuringTheBox || ReadPlinkCalls().empty()) << "the OK after the end connects nothing";
+        EXPECT_TRUE(!endDuringTheBox || ReadPlinkCalls().empty()) << "the OK after the end connects nothing";
         EXPECT_EQ(SystemProxyServer(), L"");
-        EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), e.exitAfter);
+        EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), exitAfter);
     }
 }
 

@@ -51,14 +51,14 @@ BOOL Apply(CSysTrayIcon& tray, char op)
 // "none", or "<flags> <icon C|D> <tip> [<balloon>]"; then " held" while the shell holds the icon.
 std::wstring State(const CSysTrayIcon& tray, const NOTIFYICONDATAW& last)
 {
-    const NOTIFYICONDATAW* e = tray.FindEntry();
-    std::wstring state = !e ? L"none"
-                         : e->hWnd != tray.GetTrayWindow() || e->uCallbackMessage != WM_USER + 1
-                             ? L"callback elsewhere"
-                             : std::to_wstring(e->uFlags) + (e->hIcon == Icon(IDI_CONNECTED) ? L" C " : L" D ") +
-                                   e->szTip;
-    if (e && e->uFlags & NIF_INFO && e->dwInfoFlags == NIIF_USER)
-        state += L" [" + std::wstring(e->szInfoTitle) + L": " + e->szInfo + L"]";
+    std::wstring state = L"none";
+    if (const NOTIFYICONDATAW* e = tray.FindEntry()) {
+        state = std::to_wstring(e->uFlags) + (e->hIcon == Icon(IDI_CONNECTED) ? L" C " : L" D ") + e->szTip;
+        if (e->uFlags & NIF_INFO && e->dwInfoFlags == NIIF_USER)
+            state += L" [" + std::wstring(e->szInfoTitle) + L": " + e->szInfo + L"]";
+        if (e->hWnd != tray.GetTrayWindow() || e->uCallbackMessage != WM_USER + 1)
+            state += L" calls back elsewhere";
+    }
     return state + (ShellHolds(last) ? L" held" : L"");
 }
 
