@@ -91,6 +91,10 @@ TEST_F(FlowsTest, EachWarningAppearsAndItsTickedBoxSilencesOnlyItself)
     EXPECT_TRUE(firefox.EndsWithin(kProcessEndTimeoutMs));
 
     const DWORD plink = Dlg().m_tunnel.ProcessId();
+    SleeperProcess& ie = browsers.Start(L"IEXPLORE.EXE");
+    EXPECT_EQ(Answer(kWarningBox, IDCANCEL, [&] { dialog->Command(ID_DISCONNECT); }),
+              L"Deactivating Corvane will close the following open browser windows: \n\rIE.\n\rSelect OK to continue.");
+    EXPECT_TRUE(Dlg().m_bConnected && ie.IsRunning());
     EXPECT_EQ(Answer(kWarningBox, IDCANCEL, [&] { PickLocation(3); }),  // "No"
               L"Do you wish to disconnect from the Rotating Netherlands server and connect to the US Static IP 1 "
               L"server?");
@@ -98,8 +102,8 @@ TEST_F(FlowsTest, EachWarningAppearsAndItsTickedBoxSilencesOnlyItself)
     EXPECT_TRUE(ProcessRuns(plink)) << "the tunnel stays on the old server";
 
     EXPECT_EQ(Answer(kExitBox, IDCANCEL, [&] { ::SendMessageW(Window(), WM_CLOSE, 0, 0); }),
-              L"\nYour IP address is still hidden.  Closing the application will reset your IP address.\nSelect OK "
-              L"to continue.");
+              L"Your IP address is still hidden.  Closing the application will reset your IP address\nand will close "
+              L"the following open browser windows: \n\rIE.\nSelect OK to continue.");
     EXPECT_TRUE(Dlg().m_bConnected);
 
     // OK and "No" record the ticked box, each in its own switch; Cancel records nothing.
@@ -109,10 +113,12 @@ TEST_F(FlowsTest, EachWarningAppearsAndItsTickedBoxSilencesOnlyItself)
         stored.push_back(settings::GetInt(name, 7));
     EXPECT_EQ(stored, (std::vector<unsigned>{0, 7, 0, 7}));
 
-    // Silenced, the question asks no more (a box would fail the test): the switch
-    // reconnects at once, the window goes to the tray and the balloon names the
-    // new location's kind.
-    PickLocation(3);
+    // Silenced, the question asks no more, only the browser warning: the switch
+    // reconnects, the window goes to the tray and the balloon names the new kind.
+    EXPECT_EQ(Answer(kWarningBox, IDOK, [&] { PickLocation(3); }),
+              L"Switching servers will close the following open browser windows: \n\rIE.\n\rSelect OK to continue.");
+    EXPECT_TRUE(ie.EndsWithin(kProcessEndTimeoutMs));
+    EXPECT_EQ(settings::GetInt(settings::kBrowserMessage, 7), 0u);
     EXPECT_TRUE(Dlg().m_bConnected && !Dlg().IsWindowVisible());
     ASSERT_TRUE(WaitForPlinkCalls(2));
     EXPECT_THAT(ReadPlinkCalls().at(1).commandLine, testing::EndsWith("@127.0.0.5"));
