@@ -11,10 +11,7 @@
 
 namespace {
 
-HICON Icon(UINT id)
-{
-    return ::LoadIconW(ResourceModule(), MAKEINTRESOURCEW(id));
-}
+HICON Icon(UINT id) { return ::LoadIconW(ResourceModule(), MAKEINTRESOURCEW(id)); }
 
 // A NIM_MODIFY succeeds only for an icon that was added and not deleted.
 bool ShellHolds(NOTIFYICONDATAW entry)

@@ -172,10 +172,3 @@ ActOnWindow::ActOnWindow(std::wstring title, std::function<void(HWND)> act, std:
       })
 {
 }
-
-bool ActOnWindow::Found()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-    return m_found;
-}

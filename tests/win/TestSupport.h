@@ -123,7 +123,13 @@ class ActOnWindow {
 public:
     ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className = {});
     ~ActOnWindow() { Found(); }
-    bool Found();  // waits for the helper
+    // Waits for the helper.
+    bool Found()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_found;
+    }
 
 private:
     bool m_found = false;
