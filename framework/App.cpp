@@ -11,7 +11,7 @@ namespace {
 CWinApp* g_app = nullptr;
 }
 
-CWinApp::CWinApp() : m_strAppName(ExecutableBaseName())
+CWinApp::CWinApp() : m_strAppName(ExecutableBaseName()), m_previousApp(g_app)
 {
     g_app = this;
 }
@@ -19,7 +19,7 @@ CWinApp::CWinApp() : m_strAppName(ExecutableBaseName())
 CWinApp::~CWinApp()
 {
     if (g_app == this)
-        g_app = nullptr;
+        g_app = m_previousApp;
 }
 
 CWinApp* AfxGetApp()

@@ -42,6 +42,9 @@ public:
 
 private:
     std::wstring m_strRegistryKey;
+    // The application that was current before this one (a test run's, when a
+    // test makes the product's): current again once this one is gone.
+    CWinApp* m_previousApp;
 };
 
 CWinApp* AfxGetApp();

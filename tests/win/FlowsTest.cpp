@@ -1,15 +1,15 @@
-// The connect, disconnect, switch and exit flows in the real main dialog
-// against the plink double, with the warnings answered through the modal seam
-// and browsers played by sleeper copies.
+// The connect, switch, exit and ending flows in the real main dialog against
+// the plink double: the warnings they show (the real dialogs, answered on
+// screen) and Restore System Defaults, the ways the dialog ends, and a
+// handler that fails.
 #include "BrowserStandIns.h"
 #include "PlinkDoubleLog.h"
 #include "TestSupport.h"
 
+#include "app/CorvaneApp.h"
 #include "app/Settings.h"
-#include "browsers/WarningDialogs.h"
 #include "framework/Strings.h"
 #include "res/resource.h"
-#include "tunnel/TunnelText.h"
 
 #include <gmock/gmock.h>
 
@@ -18,303 +18,188 @@
 
 namespace {
 
-// Answers every warning with `answer`, ticking its "do not show" box first
-// when `tick` is set, as the user would in the real dialog.
-std::function<INT_PTR(CDialog&)> AnswerWarnings(INT_PTR answer, bool tick = false)
-{
-    return [answer, tick](CDialog& dialog) {
-        const bool showAgain = !tick;
-        if (auto* browser = dynamic_cast<CDlgBrowserMessage*>(&dialog); browser && answer == IDOK)
-            browser->m_bShowAgain = showAgain;
-        if (auto* exit = dynamic_cast<CDlgExitMessage*>(&dialog); exit && answer == IDOK)
-            exit->m_bShowAgain = showAgain;
-        if (auto* sw = dynamic_cast<CDlgSwitchSrvrMessage*>(&dialog))
-            sw->m_bShowAgain = showAgain;  // recorded on either answer
-        return answer;
-    };
-}
+constexpr const wchar_t* kWarningBox = L"Corvane Warning";  // the browser warnings and the switch question
+constexpr const wchar_t* kExitBox = L"Closing Corvane";
+
 
 class FlowsTest : public testing::Test {
 protected:
     FlowsTest() { ClearPlinkCalls(); }
     ~FlowsTest() override
     {
-        if (dialog && Dlg().GetSafeHwnd() && Dlg().m_bConnected)
+        if (dialog && Window() && Dlg().m_bConnected)
             Dlg().StopTunnel();
-        g_bRetryPromptArmed = false;
     }
-
     CCorvaneDlg& Dlg() { return dialog->Dialog(); }
     HWND Window() { return Dlg().GetSafeHwnd(); }
 
-    void Type(const std::wstring& user, const std::wstring& password = L"secret")
+    void Type(const wchar_t* user)
     {
-        ::SetWindowTextW(Dlg().GetDlgItem(IDC_USERNAME), user.c_str());
-        ::SetWindowTextW(Dlg().GetDlgItem(IDC_PASSWORD), password.c_str());
-        PumpMessages();
+        ::SetWindowTextW(Dlg().GetDlgItem(IDC_USERNAME), user);
+        ::SetWindowTextW(Dlg().GetDlgItem(IDC_PASSWORD), L"secret");
     }
-
-    // Connected through the button, no browser running, the monitor's timer
-    // taken over by the test.
-    void ConnectQuietly(const std::wstring& user = L"stay-flows")
+    // Connected through the button with no browser running (a warning would
+    // fail the test); the test drives the monitor.
+    void ConnectQuietly()
     {
-        Type(user);
-        ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
+        Type(L"stay-flows");
         dialog->Command(IDC_CONNECT);
         ::KillTimer(Window(), IDT_TUNNEL_MONITOR);
         ASSERT_TRUE(Dlg().m_bConnected);
-        ASSERT_TRUE(none.Shown().empty());
     }
-
-    void PickLocation(int index)
+    void PickLocation(int row)
     {
-        ::SendMessageW(Dlg().GetDlgItem(IDC_LOCATION), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(Dlg().GetDlgItem(IDC_LOCATION), CB_SETCURSEL, static_cast<WPARAM>(row), 0);
         dialog->Command(IDC_LOCATION, CBN_SELCHANGE);
         ::KillTimer(Window(), IDT_TUNNEL_MONITOR);
     }
 
-    std::wstring Caption() { return Dlg().m_btnConnect.GetWindowText(); }
+    // Runs `action` with the warnings shown for real. The box titled `title`
+    // gets its "do not show" box ticked and `button` pressed. Returns the
+    // text the box showed.
+    std::wstring Answer(const wchar_t* title, int button, const std::function<void()>& action)
+    {
+        std::wstring text;
+        ModalScript real([](CDialog& box) { return box.RunModalLoop(); });
+        ActOnWindow answer(title, [&](HWND box) {
+            text = GetWindowTextString(::GetDlgItem(box, IDC_WARNING_TEXT));
+            ::SendMessageW(::GetDlgItem(box, IDC_DONT_SHOW), BM_CLICK, 0, 0);
+            ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(box, button)));
+        });
+        action();
+        EXPECT_TRUE(answer.Found()) << "no box titled " << testing::PrintToString(std::wstring(title));
+        return text;
+    }
 
     ScopedTestProfile profile;
     std::optional<MainDialogHarness> dialog{std::in_place};
 };
 
-TEST_F(FlowsTest, ConnectAndTrayDisconnectWithoutBrowsersAskNothing)
-{
-    ConnectQuietly();
-    EXPECT_EQ(Caption(), L"Disconnect");
-    EXPECT_EQ(SystemProxyServer(), L"socks=localhost:1234");
-    const DWORD plink = Dlg().m_tunnel.ProcessId();
-
-    ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
-    dialog->Command(ID_DISCONNECT);  // the tray menu's "Disconnect"
-    EXPECT_TRUE(none.Shown().empty());
-    EXPECT_FALSE(Dlg().m_bConnected);
-    EXPECT_EQ(Caption(), L"Connect");
-    EXPECT_FALSE(ProcessRuns(plink));
-    EXPECT_EQ(SystemProxyServer(), L"");
-}
-
-TEST_F(FlowsTest, CancelInTheConnectWarningStartsNothing)
+// One pass through every warning: which box appears with which text, what
+// its answer does, which switch its ticked box silences, and Restore System
+// Defaults bringing them back.
+TEST_F(FlowsTest, EachWarningAppearsAndItsTickedBoxSilencesOnlyItself)
 {
     BrowserStandIns browsers;
     SleeperProcess& firefox = browsers.Start(L"firefox.exe");
-    Type(L"stay-cancel");
-    ModalScript cancel(AnswerWarnings(IDCANCEL, true));
-    dialog->Command(IDC_CONNECT);
-    EXPECT_EQ(cancel.Shown(), std::vector<UINT>{IDD_BROWSER_WARNING});
-    EXPECT_FALSE(Dlg().m_bConnected);
-    EXPECT_EQ(Caption(), L"Connect");
-    EXPECT_TRUE(ReadPlinkCalls().empty());
-    EXPECT_TRUE(firefox.IsRunning());
-    EXPECT_EQ(settings::GetInt(settings::kEnableBrowserMessage, 7), 7u) << "Cancel records nothing";
-}
-
-TEST_F(FlowsTest, OkInTheConnectWarningClosesTheBrowsersAndRecordsTheBox)
-{
-    BrowserStandIns browsers;
-    SleeperProcess& firefox = browsers.Start(L"firefox.exe");
-    Type(L"stay-ok");
-    ModalScript ok(AnswerWarnings(IDOK, true));
-    dialog->Command(IDC_CONNECT);
+    Type(L"stay-flows");
+    EXPECT_EQ(Answer(kWarningBox, IDOK, [&] { dialog->Command(IDC_CONNECT); }),
+              L"Activating Corvane will close the following open browser windows: \n\rFirefox.\n\rSelect OK to continue.");
     ::KillTimer(Window(), IDT_TUNNEL_MONITOR);
     EXPECT_TRUE(Dlg().m_bConnected);
     EXPECT_TRUE(firefox.EndsWithin(kProcessEndTimeoutMs));
-    EXPECT_FALSE(Dlg().m_warnings.enableBrowserMessage);
-    EXPECT_EQ(settings::GetInt(settings::kEnableBrowserMessage, 7), 0u);
-}
 
-TEST_F(FlowsTest, CancelInTheDisconnectWarningKeepsTheTunnel)
-{
-    ConnectQuietly();
     const DWORD plink = Dlg().m_tunnel.ProcessId();
-    BrowserStandIns browsers;
-    browsers.Start(L"IEXPLORE.EXE");
-    ModalScript cancel(AnswerWarnings(IDCANCEL));
-    dialog->Command(IDC_CONNECT);
-    EXPECT_EQ(cancel.Shown(), std::vector<UINT>{IDD_BROWSER_WARNING});
-    EXPECT_TRUE(Dlg().m_bConnected);
-    EXPECT_EQ(Caption(), L"Disconnect");
-    EXPECT_TRUE(ProcessRuns(plink));
-}
-
-TEST_F(FlowsTest, ASwitchAnsweredNoPutsTheListsBackAndRecordsTheBox)
-{
-    ConnectQuietly();
-    const DWORD plink = Dlg().m_tunnel.ProcessId();
-    ModalScript no(AnswerWarnings(IDCANCEL, true));  // "No" is the dialog's cancel button
-    PickLocation(3);  // Static United States
-    EXPECT_EQ(no.Shown(), std::vector<UINT>{IDD_SWITCH_WARNING});
-    EXPECT_EQ(Dlg().m_cboLocation.GetCurSel(), 2);
-    EXPECT_FALSE(::IsWindowVisible(Dlg().GetDlgItem(IDC_STATIC_IP)));
-    EXPECT_EQ(Dlg().m_nCurrentLocation, 200u);
-    EXPECT_EQ(settings::GetInt(settings::kEnableSwitchSrvrMessage, 7), 0u);
-    EXPECT_FALSE(Dlg().m_warnings.enableSwitchSrvrMessage);
+    SleeperProcess& ie = browsers.Start(L"IEXPLORE.EXE");
+    EXPECT_EQ(Answer(kWarningBox, IDCANCEL, [&] { dialog->Command(ID_DISCONNECT); }),
+              L"Deactivating Corvane will close the following open browser windows: \n\rIE.\n\rSelect OK to continue.");
+    EXPECT_TRUE(Dlg().m_bConnected && ie.IsRunning());
+    EXPECT_EQ(Answer(kWarningBox, IDCANCEL, [&] { PickLocation(3); }),  // "No"
+              L"Do you wish to disconnect from the Rotating Netherlands server and connect to the US Static IP 1 "
+              L"server?");
+    EXPECT_EQ(Dlg().m_cboLocation.GetCurSel(), 2) << "the list goes back";
     EXPECT_TRUE(ProcessRuns(plink)) << "the tunnel stays on the old server";
-}
 
-TEST_F(FlowsTest, ASilencedSwitchClosesTheBrowsersWithoutAskingAndHidesTheWindow)
-{
-    settings::WriteInt(settings::kEnableSwitchSrvrMessage, 0);
-    Dlg().m_warnings.browserMessage = false;
-    ConnectQuietly();
-    ASSERT_TRUE(WaitForPlinkCalls(1));
-    BrowserStandIns browsers;
-    SleeperProcess& firefox = browsers.Start(L"firefox.exe");
-    ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
-    PickLocation(3);  // Static United States, slot 1: code 300, row 3
-    EXPECT_TRUE(none.Shown().empty());
-    EXPECT_TRUE(firefox.EndsWithin(kProcessEndTimeoutMs));
+    EXPECT_EQ(Answer(kExitBox, IDCANCEL, [&] { ::SendMessageW(Window(), WM_CLOSE, 0, 0); }),
+              L"Your IP address is still hidden.  Closing the application will reset your IP address\nand will close "
+              L"the following open browser windows: \n\rIE.\nSelect OK to continue.");
     EXPECT_TRUE(Dlg().m_bConnected);
-    EXPECT_EQ(Caption(), L"Disconnect");
-    EXPECT_FALSE(Dlg().IsWindowVisible()) << "after a switch the window goes to the tray";
-    EXPECT_EQ(Dlg().m_nCurrentLocation, 300u);
-    EXPECT_EQ(settings::GetInt(settings::kCurrentLocation, 0), 300u);
+
+    // OK and "No" record the ticked box, each in its own switch; Cancel records nothing.
+    std::vector<unsigned> stored;
+    for (const wchar_t* name : {settings::kEnableBrowserMessage, settings::kBrowserMessage,
+                                settings::kEnableSwitchSrvrMessage, settings::kExitMessage})
+        stored.push_back(settings::GetInt(name, 7));
+    EXPECT_EQ(stored, (std::vector<unsigned>{0, 7, 0, 7}));
+
+    // Silenced, the question asks no more, only the browser warning: the switch
+    // reconnects, the window goes to the tray and the balloon names the new kind.
+    EXPECT_EQ(Answer(kWarningBox, IDOK, [&] { PickLocation(3); }),
+              L"Switching servers will close the following open browser windows: \n\rIE.\n\rSelect OK to continue.");
+    EXPECT_TRUE(ie.EndsWithin(kProcessEndTimeoutMs));
+    EXPECT_EQ(settings::GetInt(settings::kBrowserMessage, 7), 0u);
+    EXPECT_TRUE(Dlg().m_bConnected && !Dlg().IsWindowVisible());
     ASSERT_TRUE(WaitForPlinkCalls(2));
     EXPECT_THAT(ReadPlinkCalls().at(1).commandLine, testing::EndsWith("@127.0.0.5"));
-    // The connected balloon names the kind of the new location.
-    const NOTIFYICONDATAW* entry = Dlg().m_trayIcon.FindEntry();
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(std::wstring(entry->szInfo), AppendTrayHint(LoadStringResource(IDS_CONNECTED_STATIC)));
-}
+    EXPECT_STREQ(Dlg().m_trayIcon.FindEntry()->szInfo,
+                 L"Connected to Secure Tunnel with a Static IP Address.\nClick on the icon for more options.");
 
-TEST_F(FlowsTest, ASwitchWhoseLaunchFailsLeavesTheDialogDisconnected)
-{
-    settings::WriteInt(settings::kEnableSwitchSrvrMessage, 0);
-    ConnectQuietly();
-    Dlg().m_strTempDir = (dialog->Temp().Path() / L"gone").wstring();  // no files can be made now
-    MessageBoxScript boxes;
-    PickLocation(1);
-    EXPECT_EQ(boxes.Shown().size(), 1u) << "the launch told the user";
+    // Restore System Defaults as the tray menu sends it (to the main dialog,
+    // which passes it on to the application): the silenced warnings ask
+    // again, the connect warning too, whose switch the running dialog holds.
+    CCorvaneApp app;  // the product's application, current while it lives, on the test profile
+    app.m_strAppName = TheTestApp().m_strAppName;
+    app.SetRegistryKey(L"CorvaneTests");
+    app.m_pMainWnd = app.m_pDialog = &Dlg();
+    MessageBoxScript question({IDYES});
+    dialog->Command(ID_RESTORE_DEFAULTS);
+    EXPECT_EQ(question.Shown().size(), 1u);
+    ModalScript decline([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
+    PickLocation(2);
+    dialog->Command(ID_DISCONNECT);
+    browsers.Start(L"firefox.exe");
+    dialog->Command(IDC_CONNECT);
+    EXPECT_EQ(decline.Shown(), (std::vector<UINT>{IDD_SWITCH_WARNING, IDD_BROWSER_WARNING}));
     EXPECT_FALSE(Dlg().m_bConnected);
-    EXPECT_EQ(Caption(), L"Connect");
-    EXPECT_FALSE(Dlg().IsWindowVisible());
-    EXPECT_EQ(SystemProxyServer(), L"");
 }
 
-struct ExitCase {
-    const char* name;
-    bool connected;
-    int exitMessage;  // the stored "ExitMessage"
-    INT_PTR answer;
-    bool ends;
-    bool warned;
-};
-
-// Test names and failure messages show the case by its name.
-void PrintTo(const ExitCase& c, std::ostream* out)
+// However the dialog ends, the system is direct again: no plink, no proxy.
+TEST_F(FlowsTest, EveryEndingLeavesTheSystemDirect)
 {
-    *out << c.name;
-}
-
-class ExitFlowTest : public FlowsTest, public testing::WithParamInterface<ExitCase> {};
-
-TEST_P(ExitFlowTest, ExitWarnsOnlyWhileConnectedAndLeavesTheSystemDirect)
-{
-    const ExitCase& c = GetParam();
-    settings::WriteInt(settings::kExitMessage, c.exitMessage);
-    dialog.reset();
-    dialog.emplace();
-    if (c.connected)
-        ConnectQuietly();
-    const DWORD plink = Dlg().m_tunnel.ProcessId();
-
-    ModalScript answer(AnswerWarnings(c.answer, true));
-    ::SendMessageW(Window(), WM_CLOSE, 0, 0);
-    PumpMessages();
-
-    EXPECT_EQ(answer.Shown().size(), c.warned ? 1u : 0u);
-    EXPECT_EQ(Dlg().GetSafeHwnd() == nullptr, c.ends);
-    if (c.ends) {
-        EXPECT_EQ(Dlg().m_trayIcon.FindEntry(), nullptr) << "the tray icon goes first";
-        EXPECT_EQ(SystemProxyServer(), L"");
-        if (plink) {
-            EXPECT_FALSE(ProcessRuns(plink));
-        }
-    } else {
-        EXPECT_TRUE(Dlg().m_bConnected);
-        EXPECT_TRUE(ProcessRuns(plink));
-    }
-    const unsigned stored = c.warned && c.answer == IDOK ? 0u : static_cast<unsigned>(c.exitMessage);
-    EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), stored);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExitFlowTest,
-    testing::Values(ExitCase{"Disconnected", false, 1, IDCANCEL, true, false},
-                    ExitCase{"ConnectedWarningOff", true, 0, IDCANCEL, true, false},
-                    ExitCase{"ConnectedOkWithTheBoxTicked", true, 1, IDOK, true, true},
-                    ExitCase{"ConnectedCancel", true, 1, IDCANCEL, false, true}),
-    [](const testing::TestParamInfo<ExitCase>& info) { return info.param.name; });
-
-TEST_F(FlowsTest, EndingWithoutTheExitFlowStillLeavesTheSystemDirect)
-{
-    struct Ending {
-        UINT command;
-        bool duringConnectWarning;  // posted while the warning is open, then OK
+    // Connected (else a browser runs and the user is typed in), the stored
+    // "ExitMessage", the message and command that end, the box answered with
+    // its box ticked and OK, whether 32823 comes while it is open, "ExitMessage" after.
+    const std::tuple<const char*, bool, int, UINT, UINT, const wchar_t*, bool, unsigned> endings[] = {
+        {"Escape", true, 1, WM_COMMAND, IDCANCEL, nullptr, false, 1},
+        {"installer's 32823", true, 1, WM_COMMAND, ID_END_DIALOG, nullptr, false, 1},
+        {"32823 during the connect warning", false, 1, WM_COMMAND, IDC_CONNECT, kWarningBox, true, 1},
+        {"tray Exit, warning OK", true, 1, WM_COMMAND, ID_EXIT, kExitBox, false, 0},
+        {"close, warning silenced", true, 0, WM_CLOSE, 0, nullptr, false, 0},
+        {"close disconnected", false, 1, WM_CLOSE, 0, nullptr, false, 1},
     };
-    for (const Ending ending : {Ending{IDCANCEL, false}, Ending{ID_END_DIALOG, false}, Ending{ID_END_DIALOG, true}}) {
-        SCOPED_TRACE(testing::Message() << ending.command << (ending.duringConnectWarning ? " during" : ""));
-        dialog.reset();
+    for (const auto& [name, connected, exitMessage, message, command, box, endDuringTheBox, exitAfter] : endings) {
+        SCOPED_TRACE(name);
+        settings::WriteInt(settings::kExitMessage, exitMessage);
         dialog.emplace();
         ClearPlinkCalls();
-        if (ending.duringConnectWarning) {
-            BrowserStandIns browsers;
+        BrowserStandIns browsers;
+        if (connected)
+            ConnectQuietly();
+        else if (box) {
             browsers.Start(L"firefox.exe");
             Type(L"stay-ending");
-            ModalScript ok([&](CDialog&) {
-                ::PostMessageW(Window(), WM_COMMAND, ending.command, 0);
-                PumpMessages();
-                return static_cast<INT_PTR>(IDOK);
-            });
-            dialog->Command(IDC_CONNECT);
-            EXPECT_TRUE(ReadPlinkCalls().empty()) << "the OK after the end connects nothing";
-        } else {
-            ConnectQuietly();
-            ModalScript none([](CDialog&) { return static_cast<INT_PTR>(IDCANCEL); });
-            dialog->Command(ending.command);  // Escape, or the installer's command
-            EXPECT_TRUE(none.Shown().empty());
         }
-        EXPECT_TRUE(WaitFor([&] { return Dlg().GetSafeHwnd() == nullptr; }, 5000));
+        if (endDuringTheBox)  // handled first in the box's own message loop
+            ::PostMessageW(Window(), WM_COMMAND, ID_END_DIALOG, 0);
+        auto end = [&] { ::SendMessageW(Window(), message, command, 0); };
+        if (box)
+            Answer(box, IDOK, end);
+        else
+            end();  // a box would fail the test
+        EXPECT_TRUE(WaitFor([&] { return Window() == nullptr; }, 5000));
         for (const PlinkCall& call : ReadPlinkCalls())
             EXPECT_FALSE(ProcessRuns(call.processId));
+        EXPECT_TRUE(!endDuringTheBox || ReadPlinkCalls().empty()) << "the OK after the end connects nothing";
         EXPECT_EQ(SystemProxyServer(), L"");
+        EXPECT_EQ(settings::GetInt(settings::kExitMessage, 7), exitAfter);
     }
 }
 
-}  // namespace
-
-namespace {
-
-// A window of the program whose handler fails.
-class ThrowingDialog : public CDialogWithTable<ThrowingDialog> {
-public:
-    ThrowingDialog() : CDialogWithTable(IDD_EXIT_WARNING) {}
-    static const MessageEntry<ThrowingDialog> kMessages[];
-    LRESULT OnFailingMessage(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
-};
-constexpr UINT kFailingMessage = WM_APP + 7;
-const MessageEntry<ThrowingDialog> ThrowingDialog::kMessages[] = {
-    OnMessage(kFailingMessage, &ThrowingDialog::OnFailingMessage),
-};
-
+// The procedure guard: a handler that fails (here inside the About box's
+// modal run) gives up the tunnel and tells the user.
 TEST_F(FlowsTest, AFailedHandlerTellsTheUserAndLeavesTheSystemDirect)
 {
     ConnectQuietly();
     const DWORD plink = Dlg().m_tunnel.ProcessId();
-    ThrowingDialog failing;
-    ASSERT_TRUE(failing.CreateModeless());
+    ModalScript failing([](CDialog&) -> INT_PTR { throw std::runtime_error("handler failed"); });
     MessageBoxScript boxes;
-    ::SendMessageW(failing.GetSafeHwnd(), kFailingMessage, 0, 0);
-
+    dialog->Command(ID_ABOUT);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].text, L"Unexpected Error Encountered.");
     EXPECT_EQ(boxes.Shown()[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
-    EXPECT_FALSE(Dlg().m_bConnected);
-    EXPECT_EQ(Caption(), L"Connect");
-    EXPECT_FALSE(ProcessRuns(plink));
-    EXPECT_EQ(SystemProxyServer(), L"");
-    ::DestroyWindow(failing.GetSafeHwnd());
+    EXPECT_TRUE(!Dlg().m_bConnected && Dlg().m_btnConnect.GetWindowText() == L"Connect");
+    EXPECT_TRUE(!ProcessRuns(plink) && SystemProxyServer().empty());
 }
 
 }  // namespace

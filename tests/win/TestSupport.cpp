@@ -122,3 +122,21 @@ void MainDialogHarness::Command(UINT id, UINT code)
     ::SendMessageW(m_dialog->GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
     PumpMessages();
 }
+
+// Windows and boxes
+
+#include "TopLevelWindows.h"
+
+ActOnWindow::ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className)
+    : m_thread([this, query = driver::WindowQuery{std::move(title), std::move(className), ::GetCurrentProcessId()},
+                act = std::move(act)] {
+          HWND window = driver::WaitForWindow(query, std::chrono::milliseconds(5000));
+          m_found = window != nullptr;
+          if (!window)
+              return;
+          act(window);
+          if (!driver::WaitUntilClosed(window, std::chrono::milliseconds(3000)))
+              ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+      })
+{
+}

@@ -127,3 +127,31 @@ private:
     TempFolder m_temp;
     std::unique_ptr<CCorvaneDlg> m_dialog;
 };
+
+// Windows and boxes
+
+#include <thread>
+#include <type_traits>
+
+// A window destroyed with the object: UniqueWindow window(::CreateWindowExW(...), ::DestroyWindow).
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)>;
+
+// Acts on the visible top-level window of this process with that title (and
+// class) from a helper thread, while the test thread runs the modal loop that
+// shows it. A window the act leaves open is cancelled, so the test ends.
+class ActOnWindow {
+public:
+    ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className = {});
+    ~ActOnWindow() { Found(); }
+    // Waits for the helper.
+    bool Found()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_found;
+    }
+
+private:
+    bool m_found = false;
+    std::thread m_thread;
+};
