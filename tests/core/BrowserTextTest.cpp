@@ -21,42 +21,31 @@ TEST(BrowserTextTest, BrowsersByImageName)
         EXPECT_EQ(BrowserBitsOfImageName(r.imageName), r.browsers) << testing::PrintToString(r.imageName);
 }
 
-// The warnings are byte-exact, their odd "\n\r" included. The opening and the
-// list of browsers are independent, so each shows in one row.
-TEST(BrowserTextTest, BrowserWarnings)
+// The warnings and the switch question are byte-exact, their odd "\n\r"
+// included. The opening and the list of browsers are independent, so each
+// shows in one row; only the two low bits name browsers.
+TEST(BrowserTextTest, WarningsAndSwitchQuestion)
 {
-    const struct { bool connected, switching; uint32_t browsers; std::wstring text; } rows[] = {
-        {false, false, 3,
-         L"Activating Corvane will close the following open browser windows: \n\rIE and Firefox.\n\rSelect OK to continue."},
-        {true, false, 2,
-         L"Deactivating Corvane will close the following open browser windows: \n\rFirefox.\n\rSelect OK to continue."},
-        {true, true, 1,
-         L"Switching servers will close the following open browser windows: \n\rIE.\n\rSelect OK to continue."},
-        {false, true, 0,
-         L"Switching servers will close the following open browser windows: \n\r.\n\rSelect OK to continue."},
-        // Only the two low bits name browsers.
-        {true, false, 0x6,
-         L"Deactivating Corvane will close the following open browser windows: \n\rFirefox.\n\rSelect OK to continue."},
+    const std::wstring close = L" will close the following open browser windows: \n\r", ok = L"Select OK to continue.",
+                       ask = L"Do you wish to disconnect from the ",
+                       to = L" server and connect to the ",
+                       exit = L"Your IP address is still hidden.  Closing the application will reset your IP address";
+    const std::pair<std::wstring, std::wstring> rows[] = {
+        {ComposeBrowserWarning(false, 3, false), L"Activating Corvane" + close + L"IE and Firefox.\n\r" + ok},
+        {ComposeBrowserWarning(true, 2, false), L"Deactivating Corvane" + close + L"Firefox.\n\r" + ok},
+        {ComposeBrowserWarning(true, 1, true), L"Switching servers" + close + L"IE.\n\r" + ok},
+        {ComposeBrowserWarning(false, 0, true), L"Switching servers" + close + L".\n\r" + ok},
+        {ComposeBrowserWarning(true, 0x6, false), L"Deactivating Corvane" + close + L"Firefox.\n\r" + ok},
+        {ComposeExitWarning(0), L"\n" + exit + L".\n" + ok},
+        {ComposeExitWarning(1), exit + L"\nand" + close + L"IE.\n" + ok},
+        {ComposeExitWarning(2), exit + L"\nand" + close + L"Firefox.\n" + ok},
+        {ComposeExitWarning(3), exit + L"\nand" + close + L"IE and Firefox.\n" + ok},
+        {SwitchServerQuestion(2, 3), ask + L"Rotating Netherlands" + to + L"US Static IP 1 server?"},
+        {SwitchServerQuestion(0, 12), ask + L"Rotating United States" + to + L"Canada Static IP 5 server?"},
+        {SwitchServerQuestion(-1, 13), ask + to + L" server?"},
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(ComposeBrowserWarning(r.connected, r.browsers, r.switching), r.text) << testing::PrintToString(r.text);
-
-    const std::wstring exitLong = L"Your IP address is still hidden.  Closing the application will reset your IP address"
-                                  L"\nand will close the following open browser windows: \n\r";
-    EXPECT_EQ(ComposeExitWarning(0), L"\nYour IP address is still hidden.  Closing the application will reset your IP "
-                                     L"address.\nSelect OK to continue.");
-    EXPECT_EQ(ComposeExitWarning(1), exitLong + L"IE.\nSelect OK to continue.");
-    EXPECT_EQ(ComposeExitWarning(2), exitLong + L"Firefox.\nSelect OK to continue.");
-    EXPECT_EQ(ComposeExitWarning(3), exitLong + L"IE and Firefox.\nSelect OK to continue.");
-}
-
-TEST(BrowserTextTest, SwitchServerQuestionNamesBothServerRows)
-{
-    EXPECT_EQ(SwitchServerQuestion(2, 3),
-              L"Do you wish to disconnect from the Rotating Netherlands server and connect to the US Static IP 1 server?");
-    EXPECT_EQ(SwitchServerQuestion(0, 12), L"Do you wish to disconnect from the Rotating United States server and "
-                                           L"connect to the Canada Static IP 5 server?");
-    EXPECT_EQ(SwitchServerQuestion(-1, 13), L"Do you wish to disconnect from the  server and connect to the  server?");
+    for (const auto& [text, expected] : rows)
+        EXPECT_EQ(text, expected);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +18,7 @@ const std::string kOff = "user_pref(\"network.proxy.type\", 5);\r\n";
 // line without a line feed that the appended lines run into.
 TEST(UserJsRewriteTest, GivesTheExactBytes)
 {
+    const std::string a = "user_pref(\"a\", 1);\n", type1 = "user_pref(\"network.proxy.type\", 1);";
     const std::string straddling = std::string(1024 - 10, 'a') + "user_pref(\"network.proxy.type\", 5);\n";
     const std::string lookAlikes =
         "user_pref(\"network.proxy.socks_version\", 5);\nuser_pref(\"network.proxy.socks_remote_dnsx\", true);\n"
@@ -26,28 +26,21 @@ TEST(UserJsRewriteTest, GivesTheExactBytes)
         "user_pref(\"network.proxy.http\", \"h\");\n";
     // The output is `kept`, then the given lines.
     const struct { const char* name; std::string original, kept; bool on = true; } rows[] = {
-        {"Empty", "", ""},
-        {"ForeignLines", "user_pref(\"a\", 1);\r\nuser_pref(\"b\", 2);\n", "user_pref(\"a\", 1);\r\nuser_pref(\"b\", 2);\n"},
+        {"Empty", "", ""}, {"OnThenOff", "a\n" + kOn, "a\n", false}, {"TwiceTheSameIsUnchanged", "a\n" + kOn, "a\n"},
+        {"ForeignLines", a + "user_pref(\"b\", 2);\r\n", a + "user_pref(\"b\", 2);\r\n"},
         {"OwnedLinesInTheMiddle",
-         "user_pref(\"a\", 1);\nuser_pref(\"network.proxy.socks\", \"old\");\nuser_pref(\"b\", 2);\r\n"
-         "user_pref(\"network.proxy.socks_port\", 8080);\r\nuser_pref(\"network.proxy.type\", 2);\nuser_pref(\"c\", 3);\n",
-         "user_pref(\"a\", 1);\nuser_pref(\"b\", 2);\r\nuser_pref(\"c\", 3);\n"},
-        {"CommentedOutOwnedLines",
-         "// user_pref(\"network.proxy.type\", 1);\n/* user_pref(\"network.proxy.socks\", \"x\"); */\nkeep\n", "keep\n",
-         false},
+         a + "user_pref(\"network.proxy.socks\", \"old\");\nuser_pref(\"b\", 2);\r\n"
+             "user_pref(\"network.proxy.socks_port\", 8080);\r\nuser_pref(\"network.proxy.type\", 2);\nc\n",
+         a + "user_pref(\"b\", 2);\r\nc\n"},
+        {"CommentedOut", "// " + type1 + "\n/* user_pref(\"network.proxy.socks\", \"x\"); */\nkeep\n", "keep\n", false},
         {"LookAlikesKept", lookAlikes + "user_pref(\"network.proxy.socks_remote_dns\", true);\n", lookAlikes},
         {"LongForeignLineInThreeChunks", std::string(3000, 'x') + "\n", std::string(3000, 'x') + "\n"},
         // The owned text in the third chunk drops only that chunk.
-        {"LongLineWithOwnedTextInItsLastChunk", std::string(2048, 'x') + "user_pref(\"network.proxy.type\", 1);\nnext\n",
-         std::string(2048, 'x') + "next\n"},
+        {"OwnedInLastChunkOfALongLine", std::string(2048, 'x') + type1 + "\nnext\n", std::string(2048, 'x') + "next\n"},
         // A chunk boundary falls inside the owned text: neither half holds it whole.
         {"OwnedTextStraddlingAChunkBoundary", straddling, straddling},
-        {"NoFinalLineFeed", "user_pref(\"a\", 1);\nlast", "user_pref(\"a\", 1);\nlast\r\n"},
-        {"NoFinalLineFeedOwned", "user_pref(\"a\", 1);\nuser_pref(\"network.proxy.type\", 1);", "user_pref(\"a\", 1);\n",
-         false},
+        {"NoFinalLineFeed", a + "last", a + "last\r\n"}, {"NoFinalLineFeedOwned", a + type1, a, false},
         {"FinalLineOfExactly1024Bytes", std::string(1024, 'y'), std::string(1024, 'y') + "\r\n"},
-        {"OnThenOff", "a\n" + kOn, "a\n", false},
-        {"TwiceTheSameCallLeavesItUnchanged", "a\n" + kOn, "a\n"},
     };
     for (const auto& r : rows)
         EXPECT_EQ(RewriteUserJs(r.original, r.on ? kOn : kOff), r.kept + (r.on ? kOn : kOff)) << r.name;
@@ -80,21 +73,16 @@ std::string RandomUserJs(std::mt19937& random)
 // What the rewrite keeps: the chunks (cut after LF or at 1024 bytes) without an owned text.
 std::string KeptChunks(std::string_view file)
 {
-    std::string kept, chunk;
-    auto endChunk = [&] {
+    std::string kept;
+    for (size_t at = 0, length; at < file.size(); at += length) {
+        length = std::min(std::min(file.find('\n', at), file.size() - 1) - at + 1, size_t{1024});
+        const std::string_view chunk = file.substr(at, length);
         bool owned = false;
-        for (const char* name : {"socks", "socks_port", "type", "socks_remote_dns"})
-            owned = owned || chunk.find("user_pref(\"network.proxy." + std::string(name) + "\",") != std::string::npos;
+        for (const char* name : {"socks\",", "socks_port\",", "type\",", "socks_remote_dns\","})
+            owned = owned || chunk.find("user_pref(\"network.proxy." + std::string(name)) != chunk.npos;
         if (!owned)
             kept += chunk;
-        chunk.clear();
-    };
-    for (char byte : file) {
-        chunk += byte;
-        if (byte == '\n' || chunk.size() == 1024)
-            endChunk();
     }
-    endChunk();
     if (!kept.empty() && kept.back() != '\n')
         kept += "\r\n";
     return kept;
