@@ -80,7 +80,7 @@ BOOL CCorvaneApp::StartFirstCopy()
     SetFirefoxProxy(false);
     if (restoreOnly) {
         // The tunnel's files of a run that was killed go too (a normal start
-        // sweeps them when its dialog opens).
+        // sweeps them once its window is up).
         dialog.DeleteProcessFiles();
         return FALSE;
     }

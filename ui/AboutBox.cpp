@@ -56,6 +56,7 @@ const MessageEntry<CAboutBoxDlg> CAboutBoxDlg::kMessages[] = {
     OnMessage(WM_LBUTTONDOWN,                &CAboutBoxDlg::OnCloseInput),
     OnMessage(WM_RBUTTONDOWN,                &CAboutBoxDlg::OnCloseInput),
     OnMessage(WM_KEYDOWN,                    &CAboutBoxDlg::OnCloseInput),
+    OnMessage(WM_DPICHANGED,                 &CAboutBoxDlg::OnDpiChanged),
     OnCommand<CAboutBoxDlg>(IDC_ABOUT_CLOSE, &CAboutBoxDlg::OnOK),
 };
 // clang-format on
@@ -80,10 +81,8 @@ BOOL CAboutBoxDlg::OnInitDialog()
     m_strAboutText = AboutText();
     // The static sized itself to the bitmap's pixels; the picture is drawn
     // scaled to the window's DPI, so the control takes the scaled size.
-    const SIZE picture = BitmapSize(Picture());
-    const UINT dpi = WindowDpi(m_hWnd);
-    ::SetWindowPos(m_picture.GetSafeHwnd(), nullptr, 0, 0, Scale(picture.cx, dpi), Scale(picture.cy, dpi),
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_dpi = WindowDpi(m_hWnd);
+    SizePicture();
     ::SetWindowSubclass(m_picture.GetSafeHwnd(), PictureProc, kPictureSubclassId, reinterpret_cast<DWORD_PTR>(this));
     if (HWND closeLink = GetDlgItem(IDC_ABOUT_CLOSE))
         ConvertStaticToHyperlink(closeLink);
@@ -95,6 +94,26 @@ LRESULT CAboutBoxDlg::OnCloseInput(WPARAM, LPARAM)
     Default();
     OnOK();
     return 0;
+}
+
+LRESULT CAboutBoxDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    // The default handling rescales the template's own controls and font.
+    const LRESULT result = Default();
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    m_dpi = HIWORD(wParam);
+    SizePicture();
+    ::InvalidateRect(m_picture.GetSafeHwnd(), nullptr, FALSE);
+    return result;
+}
+
+void CAboutBoxDlg::SizePicture()
+{
+    const SIZE picture = BitmapSize(Picture());
+    ::SetWindowPos(m_picture.GetSafeHwnd(), nullptr, 0, 0, Scale(picture.cx, m_dpi), Scale(picture.cy, m_dpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HBITMAP CAboutBoxDlg::Picture() const
@@ -157,7 +176,7 @@ LRESULT CAboutBoxDlg::PictureMessage(HWND window, UINT message, WPARAM wParam, L
     switch (message) {
     case WM_PRINTCLIENT: {
         const auto* about = reinterpret_cast<const CAboutBoxDlg*>(data);
-        PaintPicture(reinterpret_cast<HDC>(wParam), about->Picture(), about->m_strAboutText, WindowDpi(window));
+        PaintPicture(reinterpret_cast<HDC>(wParam), about->Picture(), about->m_strAboutText, about->m_dpi);
         return 0;
     }
     case WM_PAINT: {

@@ -16,6 +16,9 @@ public:
 
     BOOL OnInitDialog() override;
     LRESULT OnCloseInput(WPARAM, LPARAM);
+    // Moved to a monitor of another DPI: the window takes the rectangle the
+    // system suggests, and the picture its size at the new DPI.
+    LRESULT OnDpiChanged(WPARAM wParam, LPARAM lParam);
 
     // The text drawn over the picture.
     static std::wstring AboutText();
@@ -38,6 +41,10 @@ private:
                                   DWORD_PTR data);
     // The bitmap that the picture static holds.
     HBITMAP Picture() const;
+    // The picture control's size: the bitmap's pixels scaled from 96 DPI to the box's.
+    void SizePicture();
 
     std::wstring m_strAboutText;
+    // The DPI of the monitor the box is on, from its creation or its last move.
+    UINT m_dpi = 96;
 };

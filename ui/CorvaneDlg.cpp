@@ -152,8 +152,6 @@ BOOL CCorvaneDlg::OnInitDialog()
 
     m_strCustomerId = settings::ReadCustomerId(m_strIniPath);
 
-    DeleteProcessFiles();
-
     ::SetWindowPos(m_hWnd, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_FRAMECHANGED);
 
     EnableConnectForCredentials();
@@ -181,6 +179,10 @@ TrayMenuState CCorvaneDlg::GetTrayMenuState() const
 
 void CCorvaneDlg::OnFinishStartUp()
 {
+    // The files a killed run left in the temporary folder go once the window
+    // is up; a tunnel started before this sweeps them when it stops.
+    if (!m_tunnel.Started() && !m_tunnel.FilesOpen())
+        DeleteProcessFiles();
     // Input comes before this message: a minimise or a connect that came
     // first has shown the icon already, with the state it made.
     const NOTIFYICONDATAW* entry = m_trayIcon.FindEntry();

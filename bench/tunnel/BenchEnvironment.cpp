@@ -135,6 +135,9 @@ BenchDialog::BenchDialog(BenchApp& app)
     m_dialog->m_strIniPath = (m_temp.Path() / L"Corvane.ini").wstring();
     m_app.m_pMainWnd = m_dialog.get();
     m_dialog->CreateModeless();
+    // On the screen as after start-up, so going to the tray hides a shown
+    // window, as it does for the user.
+    m_dialog->ShowWindow(SW_SHOW);
     PumpMessagesFor(0);
 }
 

@@ -3,7 +3,7 @@
 
 PACKAGES=(cmake ninja-build g++ googletest
           g++-mingw-w64-x86-64-posix mingw-w64-tools
-          wine wine64 xvfb xdotool imagemagick x11-utils
+          wine wine64 fonts-crosextra-carlito xvfb xdotool imagemagick x11-utils
           openssh-server openssh-client openssl curl python3 nsis)
 
 SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -53,17 +53,26 @@ build_windows() {
 # The build tree's private Wine prefix, made once: no crash dialog (it would hang
 # a test under Xvfb), windows not managed by a window manager (there is none
 # on Xvfb, and Wine would wait 2 s for one at every hidden window), nothing
-# shared with the user's own prefix.
+# shared with the user's own prefix. The dialogs' "MS Shell Dlg" (Tahoma 8 pt
+# on Windows) is drawn in Carlito: the labels are as wide as their text in
+# Windows' Tahoma, and Wine's own Tahoma at 8 pt is wider than that (a label
+# wraps and loses its last words), while Carlito gives the same dialog units,
+# 6 by 13 pixels at 96 DPI, with text that fits.
 ensure_prefix() {
-  if [ ! -f "$WINEPREFIX/.corvane-ready-2" ]; then
+  if [ ! -f "$WINEPREFIX/.corvane-ready-3" ]; then
     log "creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot --init >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    local face
+    for face in "MS Shell Dlg" "MS Shell Dlg 2"; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+        /v "$face" /t REG_SZ /d Carlito /f >/dev/null 2>&1
+    done
     wineserver -w
-    touch "$WINEPREFIX/.corvane-ready-2"
+    touch "$WINEPREFIX/.corvane-ready-3"
   fi
 }
 
