@@ -4,12 +4,6 @@
 
 #include "TestSupport.h"
 
-#include "framework/Handles.h"
-
-#include <filesystem>
-#include <memory>
-#include <vector>
-
 inline constexpr DWORD kProcessEndTimeoutMs = 5000;
 
 class SleeperProcess {
@@ -19,26 +13,18 @@ public:
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
-        if (::CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-            ::CloseHandle(info.hThread);
-            m_process.Reset(info.hProcess);
-        }
+        ::CreateProcessW(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+        ::CloseHandle(info.hThread);  // both stay null when the start failed
+        m_process.Reset(info.hProcess);
     }
     ~SleeperProcess()
     {
-        if (m_process && IsRunning() && ::TerminateProcess(m_process.Get(), 1))
-            ::WaitForSingleObject(m_process.Get(), kProcessEndTimeoutMs);
+        if (IsRunning() && ::TerminateProcess(m_process.Get(), 1))
+            EndsWithin(kProcessEndTimeoutMs);
     }
 
-    bool Started() const { return static_cast<bool>(m_process); }
     bool IsRunning() const { return ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT; }
     bool EndsWithin(DWORD timeoutMs) const { return ProcessEndsWithin(m_process.Get(), timeoutMs); }
-    DWORD ExitCode() const
-    {
-        DWORD code = 0;
-        ::GetExitCodeProcess(m_process.Get(), &code);
-        return code;
-    }
 
 private:
     UniqueHandle m_process;
@@ -51,8 +37,7 @@ public:
     SleeperProcess& Start(const std::wstring& imageName)
     {
         const std::filesystem::path exe = m_folder.Path() / imageName;
-        if (!std::filesystem::exists(exe))
-            std::filesystem::copy_file(TestProgramFolder() / L"sleeper.exe", exe);
+        std::filesystem::copy_file(TestProgramFolder() / L"sleeper.exe", exe, std::filesystem::copy_options::skip_existing);
         return *m_processes.emplace_back(std::make_unique<SleeperProcess>(exe));
     }
 

