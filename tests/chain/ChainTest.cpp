@@ -13,38 +13,28 @@
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 
 namespace {
 
-using testing::EndsWith;
-using testing::HasSubstr;
+using namespace testing;
 
+// A folder the script names by its Unix path, through Wine's drive Z:.
 std::filesystem::path UnixPath(const char* variable)
 {
-    char value[1024] = {};
-    if (!::GetEnvironmentVariableA(variable, value, sizeof(value)))
-        return {};
-    std::string path = std::string("Z:") + value;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
+    const char* value = std::getenv(variable);
+    return std::string("Z:") + (value ? value : "");
 }
 
-// Asks the script to run `action` on the demo service and waits until it has.
+// Asks the script to run `action` ("kill-sessions", "stop-ssh", "start-ssh")
+// on the demo service and waits until it has.
 bool RequestService(const std::string& action)
 {
     const std::filesystem::path request = UnixPath("CORVANE_CHAIN_CONTROL") / (action + ".request");
     std::ofstream(request) << action;
     return WaitFor([&] { return !std::filesystem::exists(request); }, 60000);
-}
-
-bool SocksReachesTheDestination()
-{
-    return WaitFor(
-        [] { return FetchThroughSocks("/socks-destination.html").find("CORVANE-SOCKS-DESTINATION") != std::string::npos; },
-        30000);
 }
 
 class ChainTest : public testing::Test {
@@ -60,23 +50,18 @@ protected:
         g_bRetryPromptArmed = false;
         if (m_sshStopped) {
             EXPECT_TRUE(RequestService("start-ssh"));
+            m_sshStopped = false;
         }
     }
 
-    bool StopSsh()
+    // Connects on a fresh dialog as the user would: credentials typed,
+    // Connect pressed. The test drives the monitor's ticks itself.
+    bool Connect(const wchar_t* password = nullptr)
     {
-        m_sshStopped = true;
-        return RequestService("stop-ssh");
-    }
-
-    // Connects as the user would: credentials typed, Connect pressed. The
-    // test drives the monitor's ticks itself.
-    bool Connect(const std::wstring& password = DemoPassword())
-    {
-        if (!dialog)
-            dialog.emplace();
+        TearDown();
+        dialog.emplace();
         Dlg().m_strUsername = DemoUser();
-        Dlg().m_strPassword = password;
+        Dlg().m_strPassword = password ? std::wstring(password) : DemoPassword();
         Dlg().OnConnect();
         ::KillTimer(Dlg().GetSafeHwnd(), IDT_TUNNEL_MONITOR);
         return Dlg().m_bConnected;
@@ -91,75 +76,53 @@ protected:
 
     bool WaitForTunnelExit() { return ::WaitForSingleObject(Dlg().m_tunnel.ProcessHandle(), 30000) == WAIT_OBJECT_0; }
 
-    // The one box the monitor showed.
-    static std::wstring OnlyBox(const MessageBoxScript& boxes)
-    {
-        EXPECT_EQ(boxes.Shown().size(), 1u);
-        return boxes.Shown().empty() ? std::wstring() : boxes.Shown()[0].text;
-    }
-
     ScopedTestProfile profile;
     std::optional<MainDialogHarness> dialog;
     bool m_sshStopped = false;
 };
 
-TEST_F(ChainTest, AWrongPasswordEndsInTheLoginMessage)
+// How the tunnel ends and what the monitor makes of plink's own texts: a
+// box with plink's text and the line for its cause, or (empty `ending`) a
+// silent relaunch after the grace whose tunnel carries traffic again.
+TEST_F(ChainTest, EachEndOfTheTunnelGetsItsMessageOrASilentRelaunch)
 {
-    MessageBoxScript boxes;
-    ASSERT_TRUE(Connect(L"wrong-pass"));
-    ASSERT_TRUE(WaitForTunnelExit());
-    EXPECT_FALSE(Tick());
-    const std::wstring text = OnlyBox(boxes);
-    EXPECT_THAT(text, HasSubstr(L"Access denied"));
-    EXPECT_THAT(text, EndsWith(L"\n\rPlease verify your username and password."));
-    EXPECT_FALSE(Dlg().m_bConnected);
-    EXPECT_EQ(SystemProxyServer(), L"");
-}
-
-TEST_F(ChainTest, ASessionClosedWithinTheGraceIsReported)
-{
-    ASSERT_TRUE(Connect());
-    ASSERT_TRUE(SocksReachesTheDestination());
-    MessageBoxScript boxes;
-    ASSERT_TRUE(RequestService("kill-sessions"));
-    ASSERT_TRUE(WaitForTunnelExit());
-    EXPECT_FALSE(Tick());
-    const std::wstring text = OnlyBox(boxes);
-    EXPECT_THAT(text, HasSubstr(L"Remote side unexpectedly closed"));
-    EXPECT_THAT(text, EndsWith(L"Please make sure you are not logged in from another station."));
-    EXPECT_FALSE(Dlg().m_bConnected);
-}
-
-TEST_F(ChainTest, ASessionDroppedAfterTheGraceComesBackSilentlyAndCarriesTraffic)
-{
-    ASSERT_TRUE(Connect());
-    ASSERT_TRUE(SocksReachesTheDestination());
-    Dlg().m_nMonitorTicks = 95;  // the connection has been up for a while
-    MessageBoxScript boxes;
-    ASSERT_TRUE(RequestService("kill-sessions"));
-    ASSERT_TRUE(WaitForTunnelExit());
-    EXPECT_TRUE(Tick()) << "relaunched";
-    EXPECT_TRUE(boxes.Shown().empty());
-    EXPECT_TRUE(Dlg().m_bReconnecting);
-    EXPECT_TRUE(SocksReachesTheDestination()) << "the relaunched tunnel carries traffic";
-    EXPECT_TRUE(Dlg().m_bConnected);
-}
-
-TEST_F(ChainTest, AServerThatGoesAwayEndsInTheNetworkMessage)
-{
-    ASSERT_TRUE(Connect());
-    ASSERT_TRUE(SocksReachesTheDestination());
-    Dlg().m_nMonitorTicks = 95;
-    MessageBoxScript boxes;
-    ASSERT_TRUE(StopSsh());
-    ASSERT_TRUE(WaitForTunnelExit());
-    EXPECT_TRUE(Tick()) << "after the grace: a silent relaunch first";
-    EXPECT_TRUE(boxes.Shown().empty());
-    ASSERT_TRUE(WaitForTunnelExit()) << "nothing listens any more";
-    EXPECT_FALSE(Tick());
-    EXPECT_THAT(OnlyBox(boxes), EndsWith(L"Please check your network connection."));
-    EXPECT_FALSE(Dlg().m_bConnected);
-    EXPECT_EQ(SystemProxyServer(), L"");
+    // Name, password (null: the demo account's), monitor ticks the connection
+    // has been up, action on the servers (null: none, the password ends it),
+    // plink's text in the box and the box's last line.
+    const std::tuple<const char*, const wchar_t*, int, const char*, const wchar_t*, const wchar_t*> rows[] = {
+        {"wrong password", L"wrong-pass", 0, nullptr, L"Access denied", L"\n\rPlease verify your username and password."},
+        {"closed within the grace", nullptr, 0, "kill-sessions", L"Remote side unexpectedly closed",
+         L"Please make sure you are not logged in from another station."},
+        {"dropped after the grace", nullptr, 95, "kill-sessions", L"", L""},
+        {"server gone, after a silent relaunch", nullptr, 95, "stop-ssh", L"", L"Please check your network connection."},
+    };
+    for (const auto& [name, password, ticksUp, action, plinkText, ending] : rows) {
+        SCOPED_TRACE(name);
+        MessageBoxScript boxes;
+        ASSERT_TRUE(Connect(password));
+        if (action) {
+            ASSERT_TRUE(WaitFor(SocksReachesTheDestination, 30000));
+            Dlg().m_nMonitorTicks = ticksUp;
+            m_sshStopped = m_sshStopped || action == std::string("stop-ssh");
+            ASSERT_TRUE(RequestService(action));
+        }
+        ASSERT_TRUE(WaitForTunnelExit());
+        if (ticksUp) {
+            EXPECT_TRUE(Tick() && boxes.Shown().empty() && Dlg().m_bReconnecting) << "after the grace: a silent relaunch first";
+            if (!*ending) {
+                EXPECT_TRUE(WaitFor(SocksReachesTheDestination, 30000)) << "the relaunched tunnel carries traffic";
+                EXPECT_TRUE(Dlg().m_bConnected);
+                continue;
+            }
+            ASSERT_TRUE(WaitForTunnelExit()) << "nothing listens any more";
+        }
+        EXPECT_FALSE(Tick());
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_THAT(boxes.Shown()[0].text, HasSubstr(plinkText));
+        EXPECT_THAT(boxes.Shown()[0].text, EndsWith(ending));
+        EXPECT_FALSE(Dlg().m_bConnected);
+        EXPECT_EQ(SystemProxyServer(), L"");
+    }
 }
 
 // Row 12 (Canada Static IP 5, code 404) is served with a key that is not the
@@ -173,7 +136,7 @@ TEST_F(ChainTest, AServerWithAnotherKeyNeverReceivesThePassword)
     Dlg().StopTunnel();
     std::ifstream file(UnixPath("CORVANE_DEMO_RUN_DIR") / "sshd-other.log", std::ios::binary);
     const std::string log(std::istreambuf_iterator<char>(file), {});
-    EXPECT_THAT(log, testing::Not(HasSubstr("Accepted password")));
+    EXPECT_THAT(log, Not(HasSubstr("Accepted password")));
     EXPECT_THAT(log, HasSubstr("127.0.0.1"));  // the client did reach that server
 }
 

@@ -8,79 +8,65 @@ namespace {
 
 constexpr unsigned short kWebServerPort = 8462;
 
-// A TCP connection to a loopback port whose receives give up after 5 s.
-class Socket {
-public:
-    explicit Socket(unsigned short port)
+// A TCP connection to the proxy port on the loopback whose receives give up after 5 s.
+struct ProxyConnection {
+    SOCKET s = INVALID_SOCKET;
+    bool connected = false;
+
+    ProxyConnection()
     {
         static const bool started = [] {
             WSADATA data;
             return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
         }();
-        if (!started || (m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) == INVALID_SOCKET)
-            return;
         const DWORD timeoutMs = 5000;
-        ::setsockopt(m_socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof(timeoutMs));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
+        sockaddr_in address{AF_INET, htons(kTunnelSocksPort), {}, {}};
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_connected = ::connect(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+        connected = started && (s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) != INVALID_SOCKET &&
+                    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof(timeoutMs)) == 0 &&
+                    ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
     }
-    ~Socket()
+    ~ProxyConnection()
     {
-        if (m_socket != INVALID_SOCKET)
-            ::closesocket(m_socket);
+        if (s != INVALID_SOCKET)
+            ::closesocket(s);
     }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-
-    bool Connected() const { return m_connected; }
-
-    bool Send(const std::string& bytes)
-    {
-        return ::send(m_socket, bytes.data(), static_cast<int>(bytes.size()), 0) == static_cast<int>(bytes.size());
-    }
-
-    // Up to `limit` bytes: fewer when the peer closes or the time is up.
-    std::string Receive(size_t limit = SIZE_MAX)
-    {
-        std::string bytes;
-        char buffer[4096];
-        for (int n; bytes.size() < limit &&
-                    (n = ::recv(m_socket, buffer, static_cast<int>(std::min(sizeof(buffer), limit - bytes.size())), 0)) > 0;)
-            bytes.append(buffer, static_cast<size_t>(n));
-        return bytes;
-    }
-
-private:
-    SOCKET m_socket = INVALID_SOCKET;
-    bool m_connected = false;
+    ProxyConnection(const ProxyConnection&) = delete;
+    ProxyConnection& operator=(const ProxyConnection&) = delete;
 };
 
-// A whole SOCKS5 reply of `size` bytes: version 5, then status 0 for success.
-bool Granted(const std::string& reply, size_t size)
+// Sends `request`, then receives up to `limit` bytes: fewer when the peer closes or the time is up.
+std::string Exchange(SOCKET s, const std::string& request, size_t limit = SIZE_MAX)
 {
-    return reply.size() == size && reply[0] == 5 && reply[1] == 0;
+    std::string bytes;
+    char buffer[4096];
+    if (::send(s, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size()))
+        for (int n; bytes.size() < limit &&
+                    (n = ::recv(s, buffer, static_cast<int>(std::min(sizeof(buffer), limit - bytes.size())), 0)) > 0;)
+            bytes.append(buffer, static_cast<size_t>(n));
+    return bytes;
 }
 
 }  // namespace
 
 bool SocksPortListens()
 {
-    return Socket(kTunnelSocksPort).Connected();
+    return ProxyConnection().connected;
 }
 
 std::string FetchThroughSocks(const std::string& path)
 {
-    Socket proxy(kTunnelSocksPort);
+    const ProxyConnection proxy;
     // Greeting: version 5, one method, "no authentication"; then CONNECT to an
-    // IPv4 address, whose reply carries the bound IPv4 address and port.
+    // IPv4 address, whose whole reply carries the bound IPv4 address and port.
+    // Each reply starts with version 5 and status 0 for success.
+    const std::string granted("\x05\x00", 2);
     const std::string connect = std::string("\x05\x01\x00\x01\x7f\x00\x00\x01", 8) +
                                 static_cast<char>(kWebServerPort >> 8) + static_cast<char>(kWebServerPort & 0xFF);
-    if (!proxy.Connected() || !proxy.Send(std::string("\x05\x01\x00", 3)) || !Granted(proxy.Receive(2), 2) ||
-        !proxy.Send(connect) || !Granted(proxy.Receive(10), 10) ||
-        !proxy.Send("GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n"))
+    if (!proxy.connected || Exchange(proxy.s, std::string("\x05\x01\x00", 3), 2) != granted)
         return {};
-    return proxy.Receive();
+    const std::string reply = Exchange(proxy.s, connect, 10);
+    if (reply.size() != 10 || !reply.starts_with(granted))
+        return {};
+    return Exchange(proxy.s, "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 }

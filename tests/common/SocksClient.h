@@ -16,3 +16,9 @@ bool SocksPortListens();
 // authentication, CONNECT by IPv4 address). Empty on any failure: no proxy,
 // a refused greeting or connect, or a receive that waits longer than 5 s.
 std::string FetchThroughSocks(const std::string& path);
+
+// Whether the demo web server's destination page comes through the proxy.
+inline bool SocksReachesTheDestination()
+{
+    return FetchThroughSocks("/socks-destination.html").find("CORVANE-SOCKS-DESTINATION") != std::string::npos;
+}

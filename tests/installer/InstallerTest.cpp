@@ -10,10 +10,10 @@
 #include "../e2e/E2eSupport.h"
 
 #include <gtest/gtest.h>
-#include <shlobj.h>
+
+#include <set>
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -21,12 +21,6 @@ constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kProductKey[] = L"Software\\Quenmoor\\Corvane";
 constexpr std::string_view kForeignLine = "user_pref(\"browser.startup.page\", 3);\r\n";
-// The user had no proxy lines of their own: Firefox's defaults come back.
-constexpr std::string_view kOffLines =
-    "user_pref(\"network.proxy.socks\", \"\");\r\n"
-    "user_pref(\"network.proxy.socks_port\", 0);\r\n"
-    "user_pref(\"network.proxy.type\", 5);\r\n"
-    "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
 
 std::wstring Environment(const wchar_t* name)
 {
@@ -34,21 +28,11 @@ std::wstring Environment(const wchar_t* name)
     return value ? value : L"";
 }
 
-fs::path KnownFolder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathW(nullptr, path, csidl, TRUE);
-    return path;
-}
-
-// Everything the installer touches, cleared before and after each test; the
-// system proxy and the user's Firefox folder are put back as they were.
+// Everything the installer touches, cleared before each row and after; the system
+// proxy and the user's Firefox folder are put back as they were.
 class InstallerTest : public testing::Test {
 protected:
-    InstallerTest() { RemoveInstallation(); }
     ~InstallerTest() override { RemoveInstallation(); }
-
-    void SetUp() override { ASSERT_TRUE(fs::exists(m_installer)) << "CORVANE_INSTALLER names no file"; }
 
     void RemoveInstallation()
     {
@@ -60,109 +44,90 @@ protected:
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kProductKey);
     }
 
-    void RunSilently(const fs::path& installer)
+    void RunSilently(const wchar_t* variable)
     {
-        driver::Program setup(installer, L"/S");
-        ASSERT_EQ(setup.WaitForExit(kStepLimit), std::optional<DWORD>(0));
+        const fs::path installer = Environment(variable);
+        ASSERT_TRUE(fs::exists(installer)) << testing::PrintToString(std::wstring(variable)) << " names no file";
+        ASSERT_EQ(driver::Program(installer, L"/S").WaitForExit(kStepLimit), std::optional<DWORD>(0));
     }
 
-    fs::path Installed(const wchar_t* name) const { return m_folder / name; }
-    std::wstring InstalledCustomerId() const
+    // The installation as one text, the folder written as "<dir>": its files
+    // (but the plink double's own call log), the customer id, the shortcut, the
+    // start-up entry and the uninstall entry.
+    std::wstring Installation() const
     {
+        std::set<std::wstring> files;
+        for (const auto& entry : fs::exists(m_folder) ? fs::directory_iterator(m_folder) : fs::directory_iterator())
+            files.insert(entry.path().filename().wstring());
+        files.erase(L"plink-double.log");
+        std::wstring text = L"files";
+        for (const std::wstring& file : files)
+            text += L" " + file;
         wchar_t id[256] = {};
-        ::GetPrivateProfileStringW(L"STATISTICS", L"C_ID", L"<none>", id, 256, Installed(L"Corvane.ini").c_str());
-        return id;
+        ::GetPrivateProfileStringW(L"STATISTICS", L"C_ID", L"-", id, 256, (m_folder / L"Corvane.ini").c_str());
+        text += std::wstring(L"; id ") + id + (fs::exists(m_shortcut) ? L"; shortcut" : L"") + L"; run " + Reg(kRunKey, L"Corvane") +
+                L"; entry " + Reg(kUninstallKey, L"DisplayName") + L" " + Reg(kUninstallKey, L"InstallLocation") + L" " +
+                Reg(kUninstallKey, L"UninstallString");
+        for (size_t at; (at = text.find(m_folder.wstring())) != std::wstring::npos;)
+            text.replace(at, m_folder.wstring().size(), L"<dir>");
+        return text;
     }
 
     const ScopedUserSettings m_user;
-    const fs::path m_installer = Environment(L"CORVANE_INSTALLER");
-    const fs::path m_folder = KnownFolder(CSIDL_LOCAL_APPDATA) / L"Programs" / L"Corvane";
-    const fs::path m_shortcut = KnownFolder(CSIDL_PROGRAMS) / L"Corvane.lnk";
+    const fs::path m_folder = fs::path(Environment(L"LOCALAPPDATA")) / L"Programs" / L"Corvane";
+    const fs::path m_shortcut = fs::path(Environment(L"APPDATA")) / L"Microsoft\\Windows\\Start Menu\\Programs\\Corvane.lnk";
 };
 
-TEST_F(InstallerTest, SilentInstallPutsEverythingInPlaceAndAnUpgradeWithoutACustomerIdKeepsIt)
+// Each row installs, upgrades with the installer without a customer id, and
+// uninstalls silently while Corvane runs connected: Corvane ends and the system
+// and Firefox are direct. Rows: Corvane waits for an answer in a box (so the
+// uninstaller's end command waits too, and the uninstaller ends it after 10 s);
+// another program holds an installed file open (which stays, and with it the
+// uninstall entry, to be run again).
+TEST_F(InstallerTest, InstallUpgradeAndUninstallWhileConnected)
 {
-    RunSilently(m_installer);
-    for (const wchar_t* name : {L"Corvane.exe", L"plink.exe", L"PuTTY-LICENCE.txt", L"Uninstall.exe"})
-        EXPECT_TRUE(fs::is_regular_file(Installed(name))) << fs::path(name);
-    EXPECT_NE(ReadBytes(Installed(L"PuTTY-LICENCE.txt")).find("PuTTY is copyright"), std::string::npos);
-    const std::wstring customerId = Environment(L"CORVANE_INSTALLER_CUSTOMER_ID");
-    ASSERT_FALSE(customerId.empty());
-    EXPECT_EQ(InstalledCustomerId(), customerId);
-    EXPECT_TRUE(fs::is_regular_file(m_shortcut));
-    EXPECT_EQ(ReadString(kRunKey, L"Corvane"), L"\"" + Installed(L"Corvane.exe").wstring() + L"\" -s");
-    EXPECT_EQ(ReadString(kUninstallKey, L"DisplayName"), L"Corvane");
-    EXPECT_EQ(ReadString(kUninstallKey, L"InstallLocation"), m_folder.wstring());
-    EXPECT_EQ(ReadString(kUninstallKey, L"UninstallString"), L"\"" + Installed(L"Uninstall.exe").wstring() + L"\"");
-
-    const fs::path withoutId = Environment(L"CORVANE_INSTALLER_WITHOUT_ID");
-    ASSERT_TRUE(fs::exists(withoutId)) << "CORVANE_INSTALLER_WITHOUT_ID names no file";
-    RunSilently(withoutId);
-    EXPECT_EQ(InstalledCustomerId(), customerId);
-}
-
-// How Corvane and its folder are found when the uninstaller runs.
-struct UninstallCase {
-    const char* name;
-    bool boxOpen;   // Corvane waits for an answer, so the uninstaller's end command waits too
-    bool fileHeld;  // another program holds an installed file open
-};
-
-class UninstallTest : public InstallerTest, public testing::WithParamInterface<UninstallCase> {};
-
-TEST_P(UninstallTest, SilentUninstallWhileConnectedEndsCorvaneAndLeavesTheSystemDirect)
-{
-    const UninstallCase& c = GetParam();
-    RunSilently(m_installer);
-    WriteBytes(m_user.UserJs(), kForeignLine);
-    // The plink double in place of PuTTY's plink: a user name starting "stay"
-    // logs in at once and keeps a SOCKS listener up, no SSH server needed.
-    fs::copy_file(driver::ExecutableDirectory() / L"plink.exe", Installed(L"plink.exe"),
-                  fs::copy_options::overwrite_existing);
-
-    driver::Program corvane(Installed(L"Corvane.exe"));
-    const HWND main = WaitForMainWindow(corvane);
-    ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(ConnectAs(main, L"stay-installer", L"pass1"));
-    ASSERT_EQ(ReadDword(kInternetSettings, L"ProxyEnable"), std::optional<DWORD>(1));
-    ASSERT_EQ(ProcessesNamed(L"plink.exe", corvane.Id()).size(), 1u);
-    Write(std::wstring(kProductKey) + L"\\Corvane", L"Password", L"remembered");
-    if (c.boxOpen) {
-        driver::SendCommand(main, 32788);  // the tray's "Restore System Defaults..."
-        ASSERT_TRUE(driver::FindDialog({corvane.Id(), L"Corvane", L"restore the system defaults"}, kStepLimit));
+    const std::wstring installed = L"files Corvane.exe Corvane.ini PuTTY-LICENCE.txt Uninstall.exe plink.exe; id " +
+                                   Environment(L"CORVANE_INSTALLER_CUSTOMER_ID") +
+                                   L"; shortcut; run \"<dir>\\Corvane.exe\" -s; entry Corvane <dir> \"<dir>\\Uninstall.exe\"";
+    const std::wstring gone = L"files; id -; run -; entry - - -";
+    for (const auto& [name, boxOpen, fileHeld, left] :
+         {std::tuple{"connected", false, false, gone}, {"Restore Defaults question open", true, false, gone},
+          {"a file held open", false, true, L"files PuTTY-LICENCE.txt; id -; run -; entry Corvane <dir> \"<dir>\\Uninstall.exe\""}}) {
+        SCOPED_TRACE(name);
+        RemoveInstallation();
+        for (const wchar_t* installer : {L"CORVANE_INSTALLER", L"CORVANE_INSTALLER_WITHOUT_ID"}) {
+            RunSilently(installer);
+            EXPECT_EQ(Installation(), installed) << "the upgrade keeps the customer id";
+        }
+        EXPECT_NE(ReadBytes(m_folder / L"PuTTY-LICENCE.txt").find("PuTTY is copyright"), std::string::npos);
+        WriteBytes(m_user.UserJs(), kForeignLine);
+        // The plink double in place of PuTTY's plink: a user name starting "stay"
+        // logs in at once and keeps a SOCKS listener up, no SSH server needed.
+        fs::copy_file(driver::ExecutableDirectory() / L"plink.exe", m_folder / L"plink.exe", fs::copy_options::overwrite_existing);
+        driver::Program corvane(m_folder / L"Corvane.exe");
+        const HWND main = WaitForMainWindow(corvane);
+        ASSERT_TRUE(ConnectAs(main, L"stay-installer", L"pass1"));
+        ASSERT_EQ(SystemProxy(), L"1 socks=localhost:1234");
+        Write(std::wstring(kProductKey) + L"\\Corvane", L"Remember", 1);  // a setting of the user's
+        if (boxOpen) {
+            driver::SendCommand(main, 32788);  // the tray's "Restore System Defaults..."
+            ASSERT_TRUE(driver::FindDialog({corvane.Id(), L"Corvane", L"restore the system defaults"}, kStepLimit));
+        }
+        const driver::UniqueHandle held(fileHeld ? ::CreateFileW((m_folder / L"PuTTY-LICENCE.txt").c_str(), GENERIC_READ, 0,
+                                                                 nullptr, OPEN_EXISTING, 0, nullptr) : nullptr);
+        // The uninstaller copies itself to the temporary folder and runs from
+        // there; its last step removes Corvane's settings.
+        driver::Program uninstall(m_folder / L"Uninstall.exe", L"/S");
+        ASSERT_TRUE(driver::WaitUntil([] { return !KeyExists(kProductKey); }, kStepLimit));
+        EXPECT_EQ(corvane.WaitForExit(std::chrono::milliseconds(0)), std::optional<DWORD>(boxOpen ? 1 : 0));
+        EXPECT_TRUE(ProcessesNamed(L"plink.exe").empty());
+        EXPECT_EQ(SystemProxy().substr(0, 2), L"0 ");
+        // The user had no proxy lines of their own: Firefox's defaults come back.
+        EXPECT_EQ(ReadBytes(m_user.UserJs()), std::string(kForeignLine) + "user_pref(\"network.proxy.socks\", \"\");\r\n"
+                  "user_pref(\"network.proxy.socks_port\", 0);\r\nuser_pref(\"network.proxy.type\", 5);\r\n"
+                  "user_pref(\"network.proxy.socks_remote_dns\", false);\r\n");
+        EXPECT_EQ(Installation(), left);
     }
-    driver::UniqueHandle held;
-    if (c.fileHeld)
-        held = driver::UniqueHandle(::CreateFileW(Installed(L"PuTTY-LICENCE.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                                  OPEN_EXISTING, 0, nullptr));
-
-    // The uninstaller copies itself to the temporary folder and runs from
-    // there; its last step removes Corvane's settings.
-    driver::Program uninstall(Installed(L"Uninstall.exe"), L"/S");
-    ASSERT_TRUE(driver::WaitUntil([] { return !KeyExists(kProductKey); }, kStepLimit));
-
-    // Ended by the end command, or after 10 s without an answer by the uninstaller.
-    EXPECT_EQ(corvane.WaitForExit(0ms), std::optional<DWORD>(c.boxOpen ? 1 : 0));
-    EXPECT_TRUE(ProcessesNamed(L"plink.exe").empty());
-    EXPECT_EQ(ReadDword(kInternetSettings, L"ProxyEnable"), std::optional<DWORD>(0));
-    EXPECT_EQ(ReadBytes(m_user.UserJs()), std::string(kForeignLine) + std::string(kOffLines));
-    // The uninstaller removes only what it installed; the double's own call
-    // log (plink-double.log) keeps the folder.
-    std::vector<std::wstring> left;
-    if (fs::exists(m_folder))
-        for (const auto& entry : fs::directory_iterator(m_folder))
-            if (entry.path().filename() != L"plink-double.log")
-                left.push_back(entry.path().filename().wstring());
-    EXPECT_EQ(left, c.fileHeld ? std::vector<std::wstring>{L"PuTTY-LICENCE.txt"} : std::vector<std::wstring>{});
-    EXPECT_EQ(KeyExists(kUninstallKey), c.fileHeld) << "kept while files remain, to be run again";
-    EXPECT_FALSE(fs::exists(m_shortcut));
-    EXPECT_EQ(ReadString(kRunKey, L"Corvane"), std::nullopt);
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, UninstallTest,
-                         testing::Values(UninstallCase{"Connected", false, false},
-                                         UninstallCase{"ConnectedWithTheRestoreDefaultsQuestionOpen", true, false},
-                                         UninstallCase{"AFileHeldOpen", false, true}),
-                         [](const testing::TestParamInfo<UninstallCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -4,8 +4,7 @@
 # server of another host key on row 12's address), runs chain_tests.exe and
 # then gui_chain_tests.exe (the real Corvane.exe driven through its windows)
 # beside the real plink, and stops everything it started, also on failure.
-# Fails when either fails; gui_chain_tests leaves its screenshots in
-# WINDOWS_BUILD_DIR/chain/screenshots.
+# Fails when either fails.
 #   run-chain-tests.sh WINDOWS_BUILD_DIR [gtest arguments for chain_tests]
 # The test asks for actions on the servers by writing <action>.request into
 # $CORVANE_CHAIN_CONTROL; this script carries them out and removes the file.
