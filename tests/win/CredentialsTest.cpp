@@ -50,11 +50,8 @@ TEST_F(CredentialsTest, AForbiddenCharacterTypedOrPastedIsRefusedAndChangesNothi
     // for a refused one.
     const std::tuple<int, std::wstring, std::wstring> rows[] = {
         {IDC_USERNAME, L"alice.", L""},
-        {IDC_PASSWORD, L"alice ", L""},
-        // Control characters and a leading dash would turn a value into plink options.
-        {IDC_USERNAME, L"x\t-proxycmd\tcalc.exe", L""},
-        {IDC_PASSWORD, L"a\x01", L""},
-        {IDC_USERNAME, L"-pw", L""},
+        {IDC_PASSWORD, L"a\x01", L""},  // a control character would split a value into plink options
+        {IDC_USERNAME, L"-pw", L""},     // and a leading dash make it one
         {IDC_PASSWORD, L"alice-_^|", L"kvsmo7ih\u0086"},
         {IDC_USERNAME, L"a-b_c", L"a-b_c"},
     };
@@ -62,16 +59,14 @@ TEST_F(CredentialsTest, AForbiddenCharacterTypedOrPastedIsRefusedAndChangesNothi
     ::SendMessageW(Control(IDC_REMEMBER), BM_SETCHECK, BST_CHECKED, 0);
     dialog->Command(IDC_REMEMBER, BN_CLICKED);
     for (const auto& [field, text, stored] : rows) {
-        const bool refused = stored.empty();
         SCOPED_TRACE(testing::PrintToString(text));
         ::SendMessageW(Control(field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"alice"));
         const std::vector<std::wstring> before = Held(field);
-
         MessageBoxScript boxes;
         ::SendMessageW(Control(field), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        EXPECT_EQ(Held(field), refused ? before : std::vector<std::wstring>({text, text, stored}));
-        ASSERT_EQ(boxes.Shown().size(), refused ? 1u : 0u);
-        if (refused) {
+        EXPECT_EQ(Held(field), stored.empty() ? before : std::vector<std::wstring>({text, text, stored}));
+        ASSERT_EQ(boxes.Shown().size(), stored.empty() ? 1u : 0u);
+        if (stored.empty()) {
             const MessageBoxRequest& box = boxes.Shown()[0];
             EXPECT_TRUE(box.text == kRefusal && box.caption == L"Corvane" && box.owner == Dlg().GetSafeHwnd());
             EXPECT_EQ(box.flags, field == IDC_USERNAME ? kUsernameFlags : kPasswordFlags);

@@ -1,21 +1,10 @@
 #include "TestSupport.h"
 
+#include "TopLevelWindows.h"
 #include "framework/Handles.h"
 
 #include <fstream>
 #include <iterator>
-
-TestApp::TestApp()
-{
-    m_strAppName = L"Corvane";
-    SetRegistryKey(L"CorvaneTests");
-}
-
-bool TestApp::OnCommand(UINT id)
-{
-    m_routedCommands.push_back(id);
-    return CWinApp::OnCommand(id);
-}
 
 TestApp& TheTestApp()
 {
@@ -33,11 +22,7 @@ TempFolder::TempFolder()
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
 }
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
+TempFolder::~TempFolder() { std::filesystem::remove_all(m_path, m_error); }
 
 void PumpMessages()
 {
@@ -123,20 +108,22 @@ void MainDialogHarness::Command(UINT id, UINT code)
     PumpMessages();
 }
 
-// Windows and boxes
-
-#include "TopLevelWindows.h"
-
 ActOnWindow::ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className)
     : m_thread([this, query = driver::WindowQuery{std::move(title), std::move(className), ::GetCurrentProcessId()},
                 act = std::move(act)] {
           HWND window = driver::WaitForWindow(query, std::chrono::milliseconds(5000));
-          m_found = window != nullptr;
-          if (!window)
-              return;
-          act(window);
-          if (!driver::WaitUntilClosed(window, std::chrono::milliseconds(3000)))
-              ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+          if ((m_found = window != nullptr)) {
+              act(window);
+              if (!driver::WaitUntilClosed(window, std::chrono::milliseconds(3000)))
+                  ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+          }
       })
 {
+}
+
+bool ActOnWindow::Found()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_found;
 }
