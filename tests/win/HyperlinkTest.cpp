@@ -18,7 +18,6 @@ LRESULT CALLBACK RecordCommands(HWND window, UINT message, WPARAM wParam, LPARAM
     return ::DefSubclassProc(window, message, wParam, lParam);
 }
 
-HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)); }
 HFONT UnderlineOf(HWND link) { return static_cast<HFONT>(::GetPropW(link, kHyperlinkUnderlineFontProp)); }
 
 TEST(Hyperlink, SubclassesOnceActsAsALinkAndTakesItsFontsAlongWithTheWindow)
@@ -27,33 +26,33 @@ TEST(Hyperlink, SubclassesOnceActsAsALinkAndTakesItsFontsAlongWithTheWindow)
     UniqueWindow parent(::CreateWindowExW(0, L"#32770", L"links", WS_POPUP | WS_VISIBLE, 40, 40, 300, 200, nullptr,
                                           nullptr, nullptr, nullptr),
                         ::DestroyWindow);
+    std::vector<WPARAM> commands;
+    ::SetWindowSubclass(parent.get(), RecordCommands, 1, reinterpret_cast<DWORD_PTR>(&commands));
+    const LONG_PTR parentProcedure = ::GetWindowLongPtrW(parent.get(), GWLP_WNDPROC);
     HWND statics[3];  // two links and a plain static
     for (int i = 0; i < 3; ++i) {
         statics[i] = ::CreateWindowExW(0, L"STATIC", L"link", WS_CHILD | WS_VISIBLE, 10, i * 30, 120, 20, parent.get(),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(501 + i)), nullptr, nullptr);
         ::SendMessageW(statics[i], WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+        if (i < 2)
+            ConvertStaticToHyperlink(statics[i]);
     }
     const auto [first, second, plain] = statics;
-    std::vector<WPARAM> commands;
-    ::SetWindowSubclass(parent.get(), RecordCommands, 1, reinterpret_cast<DWORD_PTR>(&commands));
-    const LONG_PTR parentProcedure = ::GetWindowLongPtrW(parent.get(), GWLP_WNDPROC);
-    const LONG_PTR staticProcedure = ::GetWindowLongPtrW(first, GWLP_WNDPROC);
-    ConvertStaticToHyperlink(first);
-    ConvertStaticToHyperlink(second);
     const HFONT underlines[] = {UnderlineOf(first), UnderlineOf(second)};
-    EXPECT_TRUE(ConvertStaticToHyperlink(first));
-    EXPECT_EQ(UnderlineOf(first), underlines[0]) << "converting again changes nothing";
+    EXPECT_TRUE(ConvertStaticToHyperlink(first) && UnderlineOf(first) == underlines[0]) << "converted again";
     // Subclassed twice, a window would name the link procedure as its original.
     EXPECT_EQ(::GetPropW(parent.get(), kHyperlinkOriginalProcProp), reinterpret_cast<HANDLE>(parentProcedure));
-    EXPECT_EQ(::GetPropW(second, kHyperlinkOriginalProcProp), reinterpret_cast<HANDLE>(staticProcedure));
+    const LONG_PTR staticProcedure = ::GetWindowLongPtrW(plain, GWLP_WNDPROC);
+    EXPECT_EQ(::GetPropW(first, kHyperlinkOriginalProcProp), reinterpret_cast<HANDLE>(staticProcedure));
     LOGFONTW underlined{};
     ::GetObjectW(underlines[0], sizeof(underlined), &underlined);
     EXPECT_TRUE(underlined.lfUnderline && underlined.lfHeight == -13) << "the link's own font, underlined";
 
     // The mouse over the 120 x 20 link: underlined and followed from entering until leaving.
-    for (auto [x, y, inside] : {std::tuple{3, 3, true}, {100, 10, true}, {125, 10, false}, {5, 5, true}, {-4, 5, false}}) {
-        ::SendMessageW(first, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-        EXPECT_TRUE(FontOf(first) == (inside ? underlines[0] : font.Get()) && ::GetCapture() == (inside ? first : nullptr)) << x;
+    for (auto [x, inside] : {std::pair{3, true}, {100, true}, {125, false}, {5, true}, {-4, false}}) {
+        ::SendMessageW(first, WM_MOUSEMOVE, 0, MAKELPARAM(x, 5));
+        EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(first, WM_GETFONT, 0, 0)), inside ? underlines[0] : font.Get()) << x;
+        EXPECT_EQ(::GetCapture(), inside ? first : nullptr) << x;
     }
     ::SetCursor(nullptr);
     EXPECT_TRUE(::SendMessageW(first, WM_SETCURSOR, reinterpret_cast<WPARAM>(first), HTCLIENT));

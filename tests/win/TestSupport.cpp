@@ -6,11 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-TestApp& TheTestApp()
-{
-    static TestApp app;
-    return app;
-}
+TestApp& TheTestApp() { static TestApp app; return app; }
 
 void ScopedTestProfile::Clear() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneTests"); }
 
@@ -22,24 +18,21 @@ TempFolder::TempFolder()
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
 }
-TempFolder::~TempFolder() { std::filesystem::remove_all(m_path, m_error); }
+TempFolder::~TempFolder() { std::error_code ignored; std::filesystem::remove_all(m_path, ignored); }
 
 void PumpMessages()
 {
-    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ::DispatchMessageW(&message))
         ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (PumpMessages(); !condition(); PumpMessages()) {
-        if (::GetTickCount64() >= deadline)
+    for (PumpMessages(); !condition(); PumpMessages())
+        if (::GetTickCount64() >= deadline ||
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT) == WAIT_FAILED)
             return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
     return true;
 }
 
@@ -58,7 +51,7 @@ std::filesystem::path TestProgramFolder()
 std::string ReadFileBytes(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
@@ -72,15 +65,14 @@ std::optional<std::wstring> ReadRegString(const std::wstring& keyPath, const wch
     DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
     if (::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_SZ, nullptr, value.data(), &size))
         return std::nullopt;
-    return value.substr(0, wcsnlen(value.c_str(), value.size()));
+    return value.c_str();
 }
 
 std::optional<DWORD> ReadRegDword(const std::wstring& keyPath, const wchar_t* name)
 {
     DWORD value = 0, size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size))
-        return std::nullopt;
-    return value;
+    return ::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size)
+               ? std::nullopt : std::optional(value);
 }
 
 std::wstring SystemProxyServer() { return ReadRegString(kInternetSettingsKey, L"ProxyServer").value_or(L""); }
@@ -103,8 +95,7 @@ MainDialogHarness::~MainDialogHarness()
 
 void MainDialogHarness::Command(UINT id, UINT code)
 {
-    HWND control = m_dialog->GetDlgItem(static_cast<int>(id));
-    ::SendMessageW(m_dialog->GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    m_dialog->SendMessage(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(m_dialog->GetDlgItem(id)));
     PumpMessages();
 }
 
@@ -119,11 +110,4 @@ ActOnWindow::ActOnWindow(std::wstring title, std::function<void(HWND)> act, std:
           }
       })
 {
-}
-
-bool ActOnWindow::Found()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-    return m_found;
 }

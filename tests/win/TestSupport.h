@@ -9,13 +9,9 @@
 
 #include <deque>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
-#include <string>
 #include <thread>
 #include <type_traits>
-#include <vector>
 
 // The test run's application object, recording the commands routed to it.
 // Its profile lives under HKCU\Software\CorvaneTests\<name>, never under the product's key.
@@ -27,11 +23,7 @@ struct TestApp : CWinApp {
 TestApp& TheTestApp();
 
 // Empties the test profile before and after a test.
-struct ScopedTestProfile {
-    ScopedTestProfile() { Clear(); }
-    ~ScopedTestProfile() { Clear(); }
-    static void Clear();
-};
+struct ScopedTestProfile { ScopedTestProfile() { Clear(); } ~ScopedTestProfile() { Clear(); } static void Clear(); };
 
 // Answers message boxes from a queue (IDOK once it is empty) and records them.
 struct MessageBoxScript {
@@ -70,7 +62,6 @@ struct TempFolder {
     const std::filesystem::path& Path() const { return m_path; }
     std::wstring WinPath() const { return m_path.wstring(); }
     std::filesystem::path m_path;
-    std::error_code m_error;  // a removal that fails leaves the folder behind, harmless
 };
 
 // Handles the messages waiting for this thread.
@@ -115,7 +106,7 @@ struct ActOnWindow {
     ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className = {});
     ~ActOnWindow() { Found(); }
     // Waits for the helper; whether the window appeared.
-    bool Found();
+    bool Found() { if (m_thread.joinable()) m_thread.join(); return m_found; }
     bool m_found = false;
     std::thread m_thread;
 };
