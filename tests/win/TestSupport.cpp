@@ -1,27 +1,12 @@
 #include "TestSupport.h"
 
+#include "TopLevelWindows.h"
 #include "framework/Handles.h"
 
 #include <fstream>
 #include <iterator>
 
-TestApp::TestApp()
-{
-    m_strAppName = L"Corvane";
-    SetRegistryKey(L"CorvaneTests");
-}
-
-bool TestApp::OnCommand(UINT id)
-{
-    m_routedCommands.push_back(id);
-    return CWinApp::OnCommand(id);
-}
-
-TestApp& TheTestApp()
-{
-    static TestApp app;
-    return app;
-}
+TestApp& TheTestApp() { static TestApp app; return app; }
 
 void ScopedTestProfile::Clear() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvaneTests"); }
 
@@ -33,28 +18,21 @@ TempFolder::TempFolder()
     std::filesystem::remove_all(m_path);
     std::filesystem::create_directories(m_path);
 }
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
+TempFolder::~TempFolder() { std::error_code ignored; std::filesystem::remove_all(m_path, ignored); }
 
 void PumpMessages()
 {
-    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+    for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); ::DispatchMessageW(&message))
         ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (PumpMessages(); !condition(); PumpMessages()) {
-        if (::GetTickCount64() >= deadline)
+    for (PumpMessages(); !condition(); PumpMessages())
+        if (::GetTickCount64() >= deadline ||
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT) == WAIT_FAILED)
             return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
     return true;
 }
 
@@ -73,7 +51,7 @@ std::filesystem::path TestProgramFolder()
 std::string ReadFileBytes(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
@@ -87,15 +65,14 @@ std::optional<std::wstring> ReadRegString(const std::wstring& keyPath, const wch
     DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
     if (::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_SZ, nullptr, value.data(), &size))
         return std::nullopt;
-    return value.substr(0, wcsnlen(value.c_str(), value.size()));
+    return value.c_str();
 }
 
 std::optional<DWORD> ReadRegDword(const std::wstring& keyPath, const wchar_t* name)
 {
     DWORD value = 0, size = sizeof(value);
-    if (::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size))
-        return std::nullopt;
-    return value;
+    return ::RegGetValueW(HKEY_CURRENT_USER, keyPath.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size)
+               ? std::nullopt : std::optional(value);
 }
 
 std::wstring SystemProxyServer() { return ReadRegString(kInternetSettingsKey, L"ProxyServer").value_or(L""); }
@@ -118,25 +95,19 @@ MainDialogHarness::~MainDialogHarness()
 
 void MainDialogHarness::Command(UINT id, UINT code)
 {
-    HWND control = m_dialog->GetDlgItem(static_cast<int>(id));
-    ::SendMessageW(m_dialog->GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    m_dialog->SendMessage(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(m_dialog->GetDlgItem(id)));
     PumpMessages();
 }
-
-// Windows and boxes
-
-#include "TopLevelWindows.h"
 
 ActOnWindow::ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className)
     : m_thread([this, query = driver::WindowQuery{std::move(title), std::move(className), ::GetCurrentProcessId()},
                 act = std::move(act)] {
           HWND window = driver::WaitForWindow(query, std::chrono::milliseconds(5000));
-          m_found = window != nullptr;
-          if (!window)
-              return;
-          act(window);
-          if (!driver::WaitUntilClosed(window, std::chrono::milliseconds(3000)))
-              ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+          if ((m_found = window != nullptr)) {
+              act(window);
+              if (!driver::WaitUntilClosed(window, std::chrono::milliseconds(3000)))
+                  ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+          }
       })
 {
 }

@@ -1,6 +1,6 @@
 // What the in-process Windows tests share: a private profile key, the seams
 // answered by script, temporary folders, bounded waits, registry and file
-// readers, and the main dialog.
+// readers, the main dialog, and acting on a window from a helper thread.
 #pragma once
 
 #include "framework/App.h"
@@ -9,82 +9,58 @@
 
 #include <deque>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
+#include <thread>
+#include <type_traits>
 
-// The test run's application object. Its profile lives under
-// HKCU\Software\CorvaneTests\<name>, never under the product's key.
-class TestApp : public CWinApp {
-public:
-    TestApp();
-    bool OnCommand(UINT id) override;
+// The test run's application object, recording the commands routed to it.
+// Its profile lives under HKCU\Software\CorvaneTests\<name>, never under the product's key.
+struct TestApp : CWinApp {
+    TestApp() { m_strAppName = L"Corvane"; SetRegistryKey(L"CorvaneTests"); }
+    bool OnCommand(UINT id) override { m_routedCommands.push_back(id); return CWinApp::OnCommand(id); }
     std::vector<UINT> m_routedCommands;
 };
 TestApp& TheTestApp();
 
 // Empties the test profile before and after a test.
-class ScopedTestProfile {
-public:
-    ScopedTestProfile() { Clear(); }
-    ~ScopedTestProfile() { Clear(); }
-    static void Clear();
-};
+struct ScopedTestProfile { ScopedTestProfile() { Clear(); } ~ScopedTestProfile() { Clear(); } static void Clear(); };
 
 // Answers message boxes from a queue (IDOK once it is empty) and records them.
-class MessageBoxScript {
-public:
+struct MessageBoxScript {
     explicit MessageBoxScript(std::deque<int> answers = {}) : m_answers(std::move(answers)) {}
     const std::vector<MessageBoxRequest>& Shown() const { return m_shown; }
-
-private:
     std::deque<int> m_answers;
     std::vector<MessageBoxRequest> m_shown;
     ScopedSeam<MessageBoxHandler> m_seam{seams::messageBox, [this](const MessageBoxRequest& request) {
-                                             m_shown.push_back(request);
-                                             const int answer = m_answers.empty() ? IDOK : m_answers.front();
-                                             if (!m_answers.empty())
-                                                 m_answers.pop_front();
-                                             return answer;
-                                         }};
+        m_shown.push_back(request);
+        return m_shown.size() > m_answers.size() ? IDOK : m_answers[m_shown.size() - 1];
+    }};
 };
 
-// Answers modal dialogs with a function of the dialog (which may read and set
-// its members) and records each one's template id.
-class ModalScript {
-public:
+// Answers modal dialogs with a function of the dialog and records each one's template id.
+struct ModalScript {
     explicit ModalScript(std::function<INT_PTR(CDialog&)> answer) : m_answer(std::move(answer)) {}
     const std::vector<UINT>& Shown() const { return m_shown; }
-
-private:
     std::function<INT_PTR(CDialog&)> m_answer;
     std::vector<UINT> m_shown;
     ScopedSeam<ModalDialogHandler> m_seam{seams::modalDialog, [this](CDialog& dialog) {
-                                              m_shown.push_back(dialog.GetTemplateId());
-                                              return m_answer(dialog);
-                                          }};
+        m_shown.push_back(dialog.GetTemplateId());
+        return m_answer(dialog);
+    }};
 };
 
-class UrlRecorder {
-public:
+struct UrlRecorder {
     const std::vector<std::wstring>& Opened() const { return m_opened; }
-
-private:
     std::vector<std::wstring> m_opened;
     ScopedSeam<OpenUrlHandler> m_seam{seams::openUrl, [this](const std::wstring& url) { m_opened.push_back(url); }};
 };
 
 // A fresh folder under the temporary directory, removed with its content.
-class TempFolder {
-public:
+struct TempFolder {
     TempFolder();
     ~TempFolder();
     const std::filesystem::path& Path() const { return m_path; }
     std::wstring WinPath() const { return m_path.wstring(); }
-
-private:
     std::filesystem::path m_path;
 };
 
@@ -92,12 +68,8 @@ private:
 void PumpMessages();
 // Pumps messages until the condition holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs);
-// Whether a process of that id still runs; whether a process ends within the time.
 bool ProcessRuns(DWORD processId);
-inline bool ProcessEndsWithin(HANDLE process, DWORD timeoutMs)
-{
-    return ::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
-}
+inline bool ProcessEndsWithin(HANDLE process, DWORD timeoutMs) { return !::WaitForSingleObject(process, timeoutMs); }
 // The folder of the test executable, where the test programs are built.
 std::filesystem::path TestProgramFolder();
 
@@ -111,10 +83,8 @@ std::optional<DWORD> ReadRegDword(const std::wstring& keyPath, const wchar_t* na
 // The system proxy server string of the default connection; empty when cleared.
 std::wstring SystemProxyServer();
 
-// The main dialog created modeless, as the product creates it, with its own
-// temporary folder and INI path.
-class MainDialogHarness {
-public:
+// The main dialog created modeless, as the product creates it, with its own temporary folder and INI path.
+struct MainDialogHarness {
     explicit MainDialogHarness(UINT templateId = 149);
     ~MainDialogHarness();
     CCorvaneDlg& Dialog() { return *m_dialog; }
@@ -122,16 +92,9 @@ public:
     const TempFolder& Temp() const { return m_temp; }
     // Sends a WM_COMMAND as a click or a menu choice would.
     void Command(UINT id, UINT code = 0);
-
-private:
     TempFolder m_temp;
     std::unique_ptr<CCorvaneDlg> m_dialog;
 };
-
-// Windows and boxes
-
-#include <thread>
-#include <type_traits>
 
 // A window destroyed with the object: UniqueWindow window(::CreateWindowExW(...), ::DestroyWindow).
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::DestroyWindow)>;
@@ -139,19 +102,11 @@ using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&::De
 // Acts on the visible top-level window of this process with that title (and
 // class) from a helper thread, while the test thread runs the modal loop that
 // shows it. A window the act leaves open is cancelled, so the test ends.
-class ActOnWindow {
-public:
+struct ActOnWindow {
     ActOnWindow(std::wstring title, std::function<void(HWND)> act, std::wstring className = {});
     ~ActOnWindow() { Found(); }
-    // Waits for the helper.
-    bool Found()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-        return m_found;
-    }
-
-private:
+    // Waits for the helper; whether the window appeared.
+    bool Found() { if (m_thread.joinable()) m_thread.join(); return m_found; }
     bool m_found = false;
     std::thread m_thread;
 };
