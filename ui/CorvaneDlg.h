@@ -29,10 +29,47 @@ public:
 
     static const MessageEntry<CCorvaneDlg> kMessages[];
 
-    // ui/CorvaneDlg.cpp: initialisation, painting, moving, showing
-    BOOL OnInitDialog() override;
+    // What the application, the tests and the benches call.
     void ShowAndActivate() override;
     TrayMenuState GetTrayMenuState() const override;
+    void OnConnect();
+    void StopTunnel();
+    void DeleteProcessFiles();
+    LRESULT OnTimer(WPARAM timerId, LPARAM);
+    std::wstring GetServerHost() const;
+
+    // Set by the application before the dialog is created.
+    bool m_bStartHidden = false;
+    std::wstring m_strTempDir;
+    std::wstring m_strIniPath;
+    // Read by the application (Restore System Defaults), the tests and the benches.
+    WarningSwitches m_warnings;
+    bool m_bConnected = false;
+    bool m_bReconnecting = false;
+    int m_nMonitorTicks = 0;
+    unsigned m_nCurrentLocation = 200;
+    std::wstring m_strUsername;
+    std::wstring m_strPassword;
+    // The running plink, its files and its job; it ends with Corvane in any
+    // way, so no orphan keeps port 1234.
+    CTunnelProcess m_tunnel;
+    CSysTrayIcon m_trayIcon;
+    CButton m_btnConnect;
+    CEdit m_editUsername;
+    CEdit m_editPassword;
+    CComboBoxEx m_cboServer;
+    CComboBoxEx m_cboLocation;
+    CComboBoxEx m_cboStaticIp;
+
+protected:
+    void DoDataExchange() override;
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    class FlowScope;
+
+    // ui/CorvaneDlg.cpp: initialisation, painting, moving, showing
+    BOOL OnInitDialog() override;
     void OnPaint();
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
@@ -76,9 +113,8 @@ public:
     void OnLocationCommand(UINT id);
     void OnStaticSlotCommand(UINT id);
 
-    // tunnel/Launch.cpp
+    // tunnel/Launch.cpp (and GetServerHost above)
     bool LaunchTunnel();
-    std::wstring GetServerHost() const;
     std::wstring ConnectedBalloonText() const;
     bool SocksPortIsFree();
     void ShowPortInUse(uint32_t ownerProcessId);
@@ -86,21 +122,17 @@ public:
     bool OpenProcessFiles();
     bool StartProcess(const std::wstring& commandLine);
 
-    // tunnel/Monitor.cpp
-    LRESULT OnTimer(WPARAM timerId, LPARAM);
+    // tunnel/Monitor.cpp (and OnTimer above)
     void MonitorTick();
     bool CheckSocksListener();
     bool RelaunchTunnel();
     std::wstring ReadProcessErrors();
     void GiveUpTunnel();
 
-    // tunnel/Stop.cpp
-    void StopTunnel();
-    void DeleteProcessFiles();
+    // tunnel/Stop.cpp (and StopTunnel, DeleteProcessFiles above)
     LRESULT OnEndSession(WPARAM ending, LPARAM);
 
-    // tunnel/Commands.cpp: connect, disconnect and switch
-    void OnConnect();
+    // tunnel/Commands.cpp: connect (above), disconnect and switch
     bool SwitchServer();
     int ConfirmServerSwitch(int currentRow, int newRow);
 
@@ -119,40 +151,19 @@ public:
     void OnSignUp();
     void OnCheckForUpdates();
 
-    // Members, in declaration order
     std::unique_ptr<CImageList> m_pLocationImages;
     std::unique_ptr<CImageList> m_pServerImages;
     std::unique_ptr<CImageList> m_pStaticIpImages;
     HICON m_hIcon = nullptr;
     HICON m_hIconDisconnected = nullptr;
     HICON m_hIconConnected = nullptr;
-    // The running plink, its files and its job; it ends with Corvane in any
-    // way, so no orphan keeps port 1234.
-    CTunnelProcess m_tunnel;
-    bool m_bStartHidden = false;
-    std::wstring m_strTempDir;
-    unsigned m_nCurrentLocation = 200;
-    int m_nMonitorTicks = 0;
     int m_nLoginGraceTicks = kLoginGraceTicks;
-    std::wstring m_strUsername;
-    std::wstring m_strPassword;
     std::wstring m_strAccountUrl;
     std::wstring m_strCustomerId;
-    WarningSwitches m_warnings;
-    bool m_bConnected = false;
     std::wstring m_strWindowTitle;
-    std::wstring m_strIniPath;
     std::wstring m_strLastError;
-    CSysTrayIcon m_trayIcon;
     bool m_bIgnoreNextMove = true;
-    bool m_bReconnecting = false;
-    CButton m_btnConnect;
     CButton m_chkRemember;
-    CEdit m_editUsername;
-    CEdit m_editPassword;
-    CComboBoxEx m_cboServer;
-    CComboBoxEx m_cboLocation;
-    CComboBoxEx m_cboStaticIp;
     // Set by command 32823 (at once, also while a flow runs) and by the end
     // of the session: the IDOK that 32823 posts ends the dialog, and a flow
     // waiting in a box leaves the system alone once it returns. Any other IDOK
@@ -171,8 +182,4 @@ public:
         LPARAM lParam;
     };
     std::vector<HeldMessage> m_heldMessages;
-
-protected:
-    void DoDataExchange() override;
-    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };

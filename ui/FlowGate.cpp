@@ -31,9 +31,11 @@ bool StartsFlow(UINT message, WPARAM wParam)
     }
 }
 
+}  // namespace
+
 // Marks the dialog as in a flow; at the end releases what arrived meanwhile,
 // also when a handler left by an exception.
-class FlowScope {
+class CCorvaneDlg::FlowScope {
 public:
     explicit FlowScope(CCorvaneDlg& dialog) : m_dialog(dialog) { m_dialog.m_bInFlow = true; }
     FlowScope(const FlowScope&) = delete;
@@ -42,7 +44,7 @@ public:
     {
         m_dialog.m_bInFlow = false;
         // A dialog that the flow ended takes nothing more.
-        for (const CCorvaneDlg::HeldMessage& held : std::exchange(m_dialog.m_heldMessages, {}))
+        for (const HeldMessage& held : std::exchange(m_dialog.m_heldMessages, {}))
             if (m_dialog.GetSafeHwnd())
                 m_dialog.PostMessage(held.message, held.wParam, held.lParam);
     }
@@ -50,8 +52,6 @@ public:
 private:
     CCorvaneDlg& m_dialog;
 };
-
-}  // namespace
 
 bool CCorvaneDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
