@@ -3,7 +3,7 @@
 //  - connect: from OnConnect to the first page fetched through the SOCKS end,
 //    against the same plink command started directly (seed and input file
 //    made before that clock starts), alternating in the same run;
-//  - CPU time of this, Corvane's, process while connected and idle, with the
+//  - CPU time per minute of this, Corvane's, process while connected and idle (3 minutes by default), with the
 //    window shown and hidden, and with the window shown but not connected;
 //  - disconnect: from StopTunnel until the system proxy and user.js are
 //    direct, in total and after the plink process has ended.
@@ -192,7 +192,7 @@ public:
         return elapsed;
     }
 
-    // CPU time of this process over `seconds` idle, the dialog's messages
+    // CPU time per minute of this process over `seconds` idle, the dialog's messages
     // (the monitor's ticks among them while connected) handled as the
     // product's message loop does.
     double IdleCpuMs(int seconds, bool connected)
@@ -204,7 +204,7 @@ public:
         const double used = ProcessCpuMs() - before;
         if (connected && (!m_dialog->m_bConnected || !PageArrives()))
             return Failure("the tunnel went down while idle");
-        return used;
+        return used * 60 / seconds;
     }
 
     // The window leaves the screen as minimising to the tray makes it, from
@@ -255,6 +255,9 @@ int Run(int runs, int idleSeconds)
     const double idleCpuDisconnected = bench.IdleCpuMs(idleSeconds, false);
     if (bench.CorvaneConnect() < 0)
         return 1;
+    // The connect's aftermath (the balloon, the first ticks that look for the
+    // SOCKS listener) is not idle time.
+    bench.IdleCpuMs(3, true);
     const double idleCpu = bench.IdleCpuMs(idleSeconds, true);
     bench.HideToTray();
     const double idleCpuHidden = bench.IdleCpuMs(idleSeconds, true);
@@ -266,8 +269,10 @@ int Run(int runs, int idleSeconds)
     std::printf("tunnel.connect_plink_direct_ms\t%.1f\tsame plink command started directly, median of %d\n", d, runs);
     std::printf("tunnel.connect_overhead_ratio\t%.2f\tgoal <= 1.1, medians of %d alternating runs\n", c / d, runs);
     std::printf("tunnel.connect_overhead_ms\t%.1f\tdifference of the medians\n", c - d);
-    std::printf("tunnel.idle_cpu_ms\t%.1f\tgoal < 30, Corvane's process, connected and idle %d s\n", idleCpu,
-                idleSeconds);
+    // The processor clock advances in 10 ms steps: the longer the idle time,
+    // the finer the figure per minute.
+    std::printf("tunnel.idle_cpu_ms\t%.1f\tgoal < 30 per minute, Corvane's process, connected and idle %d s\n",
+                idleCpu, idleSeconds);
     std::printf("tunnel.idle_cpu_hidden_ms\t%.1f\tgoal < 30, the same with the window hidden in the tray\n", idleCpuHidden);
     std::printf("tunnel.idle_cpu_disconnected_ms\t%.1f\tthe same with the dialog open, not connected\n",
                 idleCpuDisconnected);
@@ -287,7 +292,7 @@ int Run(int runs, int idleSeconds)
 int wmain(int argc, wchar_t** argv)
 {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 11;
-    const int idleSeconds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 60;
+    const int idleSeconds = argc > 2 ? std::max(1, _wtoi(argv[2])) : 180;
     ::CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof(controls), 0xFF};
     ::InitCommonControlsEx(&controls);
