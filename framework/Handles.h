@@ -47,31 +47,20 @@ struct KernelHandleTraits {
 };
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 
-struct RegKeyTraits {
-    using Handle = HKEY;
+// Handles for which NULL means "none", closed by `close`.
+template <class HandleType, auto close>
+struct NullHandleTraits {
+    using Handle = HandleType;
     static Handle Invalid() { return nullptr; }
     static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
+    static void Close(Handle h) { close(h); }
 };
-using UniqueRegKey = UniqueResource<RegKeyTraits>;
-
-template <class GdiHandle>
-struct GdiObjectTraits {
-    using Handle = GdiHandle;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
-};
-using UniqueFont = UniqueResource<GdiObjectTraits<HFONT>>;
-using UniqueBitmap = UniqueResource<GdiObjectTraits<HBITMAP>>;
-
-struct MenuTraits {
-    using Handle = HMENU;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DestroyMenu(h); }
-};
-using UniqueMenu = UniqueResource<MenuTraits>;
+using UniqueRegKey = UniqueResource<NullHandleTraits<HKEY, &::RegCloseKey>>;
+using UniqueFont = UniqueResource<NullHandleTraits<HFONT, &::DeleteObject>>;
+using UniqueBitmap = UniqueResource<NullHandleTraits<HBITMAP, &::DeleteObject>>;
+using UniqueMenu = UniqueResource<NullHandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueLocalMemory = UniqueResource<NullHandleTraits<HLOCAL, &::LocalFree>>;
+using UniqueMemoryDC = UniqueResource<NullHandleTraits<HDC, &::DeleteDC>>;
 
 struct FindHandleTraits {
     using Handle = HANDLE;
@@ -80,22 +69,6 @@ struct FindHandleTraits {
     static void Close(Handle h) { ::FindClose(h); }
 };
 using UniqueFindHandle = UniqueResource<FindHandleTraits>;
-
-struct LocalMemoryTraits {
-    using Handle = HLOCAL;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::LocalFree(h); }
-};
-using UniqueLocalMemory = UniqueResource<LocalMemoryTraits>;
-
-struct MemoryDCTraits {
-    using Handle = HDC;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::DeleteDC(h); }
-};
-using UniqueMemoryDC = UniqueResource<MemoryDCTraits>;
 
 // An object selected into a DC until the end of the scope, which puts the
 // previous one back.

@@ -29,13 +29,7 @@ constexpr DWORD kTimeoutMs = 5000;
 constexpr size_t kChunkBytes = 1024;
 constexpr const wchar_t* kUserAgent = L"T";
 
-struct InternetHandleTraits {
-    using Handle = HINTERNET;
-    static Handle Invalid() { return nullptr; }
-    static bool IsValid(Handle h) { return h != nullptr; }
-    static void Close(Handle h) { ::InternetCloseHandle(h); }
-};
-using UniqueInternetHandle = UniqueResource<InternetHandleTraits>;
+using UniqueInternetHandle = UniqueResource<NullHandleTraits<HINTERNET, &::InternetCloseHandle>>;
 
 void SetTimeouts(HINTERNET handle, DWORD timeout)
 {
