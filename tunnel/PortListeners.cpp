@@ -7,7 +7,6 @@
 
 #include "framework/Handles.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -29,16 +28,31 @@ std::vector<BYTE> ListenerTable(ULONG family)
     return {};
 }
 
-bool TakesLocalhost4(DWORD address)
+bool TakesLocalhost(const MIB_TCPROW_OWNER_PID& row)
 {
-    return address == htonl(INADDR_LOOPBACK) || address == htonl(INADDR_ANY);
+    return row.dwLocalAddr == htonl(INADDR_LOOPBACK) || row.dwLocalAddr == htonl(INADDR_ANY);
 }
 
-bool TakesLocalhost6(const UCHAR (&address)[16])
+bool TakesLocalhost(const MIB_TCP6ROW_OWNER_PID& row)
 {
     static constexpr UCHAR kLoopback[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
     static constexpr UCHAR kAny[16] = {};
-    return std::memcmp(address, kLoopback, 16) == 0 || std::memcmp(address, kAny, 16) == 0;
+    return std::memcmp(row.ucLocalAddr, kLoopback, 16) == 0 || std::memcmp(row.ucLocalAddr, kAny, 16) == 0;
+}
+
+// Adds the owners of the family's listeners on `port` that take connections to localhost.
+template <class Table>
+void AddOwners(ULONG family, unsigned short port, std::vector<uint32_t>& owners)
+{
+    const std::vector<BYTE> bytes = ListenerTable(family);
+    if (bytes.empty())
+        return;
+    const auto* table = reinterpret_cast<const Table*>(bytes.data());
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const auto& row = table->table[i];
+        if (ntohs(static_cast<u_short>(row.dwLocalPort)) == port && TakesLocalhost(row))
+            owners.push_back(row.dwOwningPid);
+    }
 }
 
 }  // namespace
@@ -46,24 +60,8 @@ bool TakesLocalhost6(const UCHAR (&address)[16])
 std::vector<uint32_t> ListenersOnLocalPort(unsigned short port)
 {
     std::vector<uint32_t> owners;
-    const std::vector<BYTE> table4 = ListenerTable(AF_INET);
-    if (!table4.empty()) {
-        const auto* rows = reinterpret_cast<const MIB_TCPTABLE_OWNER_PID*>(table4.data());
-        for (DWORD i = 0; i < rows->dwNumEntries; ++i) {
-            const MIB_TCPROW_OWNER_PID& row = rows->table[i];
-            if (ntohs(static_cast<u_short>(row.dwLocalPort)) == port && TakesLocalhost4(row.dwLocalAddr))
-                owners.push_back(row.dwOwningPid);
-        }
-    }
-    const std::vector<BYTE> table6 = ListenerTable(AF_INET6);
-    if (!table6.empty()) {
-        const auto* rows = reinterpret_cast<const MIB_TCP6TABLE_OWNER_PID*>(table6.data());
-        for (DWORD i = 0; i < rows->dwNumEntries; ++i) {
-            const MIB_TCP6ROW_OWNER_PID& row = rows->table[i];
-            if (ntohs(static_cast<u_short>(row.dwLocalPort)) == port && TakesLocalhost6(row.ucLocalAddr))
-                owners.push_back(row.dwOwningPid);
-        }
-    }
+    AddOwners<MIB_TCPTABLE_OWNER_PID>(AF_INET, port, owners);
+    AddOwners<MIB_TCP6TABLE_OWNER_PID>(AF_INET6, port, owners);
     return owners;
 }
 
