@@ -4,6 +4,7 @@
 // and put back around each test.
 #pragma once
 
+#include "../common/FileBytes.h"
 #include "../common/LanOptions.h"
 #include "WindowDriver.h"
 
@@ -11,7 +12,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <regex>
 #include <stdexcept>
@@ -23,17 +23,6 @@ inline constexpr auto kStepLimit = std::chrono::milliseconds(30000);
 inline constexpr int kConnect = 1016;
 inline constexpr int kEndDialog = 32823;  // what the uninstaller sends
 inline constexpr const wchar_t* kInternetSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-inline std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A value under HKEY_CURRENT_USER as text, a DWORD in decimal; "-" when absent.
 inline std::wstring Reg(const std::wstring& key, const wchar_t* name)

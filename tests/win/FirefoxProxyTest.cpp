@@ -25,7 +25,7 @@ fs::path Profile(const TempFolder& appData, std::optional<std::string> ini)
     const fs::path firefox = appData.Path() / L"Mozilla" / L"Firefox";
     fs::create_directories(firefox / L"Profiles" / L"abc.default");
     if (ini)
-        WriteFileBytes(firefox / L"profiles.ini", *ini);
+        WriteBytes(firefox / L"profiles.ini", *ini);
     return firefox / L"Profiles" / L"abc.default";
 }
 
@@ -34,7 +34,7 @@ std::map<fs::path, std::string> Snapshot(const fs::path& root)
 {
     std::map<fs::path, std::string> entries;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root))
-        entries[fs::relative(entry.path(), root)] = entry.is_directory() ? "<folder>" : ReadFileBytes(entry.path());
+        entries[fs::relative(entry.path(), root)] = entry.is_directory() ? "<folder>" : ReadBytes(entry.path());
     return entries;
 }
 
@@ -70,9 +70,9 @@ TEST(FirefoxProxyTest, TheLinesReachTheProfileThroughUserTmpOrNothingChanges)
             ini->replace(root, 6, appData.Path().string());
         const fs::path folder = Profile(appData, ini);
         if (row.userJs)
-            WriteFileBytes(folder / L"user.js", *row.userJs);
+            WriteBytes(folder / L"user.js", *row.userJs);
         if (row.extra == Extra::StaleUserTmp)
-            WriteFileBytes(folder / L"user.tmp", "left over by a run that died");
+            WriteBytes(folder / L"user.tmp", "left over by a run that died");
         if (row.extra == Extra::UserTmpFolder)
             fs::create_directory(folder / L"user.tmp");
         const auto before = Snapshot(appData.Path());
@@ -80,7 +80,7 @@ TEST(FirefoxProxyTest, TheLinesReachTheProfileThroughUserTmpOrNothingChanges)
                                                                                    GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         SetFirefoxProxyIn(appData.WinPath(), true);
         if (row.rewritten) {
-            EXPECT_EQ(ReadFileBytes(folder / L"user.js"), std::string(row.userJs.value_or("")) + kOnLines);
+            EXPECT_EQ(ReadBytes(folder / L"user.js"), std::string(row.userJs.value_or("")) + kOnLines);
             EXPECT_FALSE(fs::exists(folder / L"user.tmp"));
             continue;
         }
@@ -97,17 +97,17 @@ TEST(FirefoxProxyTest, SwitchingOffWritesTheUsersOwnValues)
     ScopedTestProfile profile;
     TempFolder appData;
     const fs::path folder = Profile(appData, std::string(kIni));
-    WriteFileBytes(folder / L"user.js", "user_pref(\"network.proxy.socks\", \"s.example\");\n");
-    WriteFileBytes(folder / L"prefs.js", "user_pref(\"network.proxy.type\", 2);\n");
+    WriteBytes(folder / L"user.js", "user_pref(\"network.proxy.socks\", \"s.example\");\n");
+    WriteBytes(folder / L"prefs.js", "user_pref(\"network.proxy.type\", 2);\n");
     ASSERT_TRUE(RecordFirefoxPriorIn(appData.WinPath()));
     SetFirefoxProxyIn(appData.WinPath(), true);
     SetFirefoxProxyIn(appData.WinPath(), false);
     const std::string restored = "user_pref(\"network.proxy.socks\", \"s.example\");\r\nuser_pref(\"network.proxy.socks_port\", 0);"
                                  "\r\nuser_pref(\"network.proxy.type\", 2);\r\nuser_pref(\"network.proxy.socks_remote_dns\", false);\r\n";
-    EXPECT_EQ(ReadFileBytes(folder / L"user.js"), restored);
-    EXPECT_EQ(ReadFileBytes(folder / L"prefs.js"), "user_pref(\"network.proxy.type\", 2);\n") << "Firefox's, never written";
+    EXPECT_EQ(ReadBytes(folder / L"user.js"), restored);
+    EXPECT_EQ(ReadBytes(folder / L"prefs.js"), "user_pref(\"network.proxy.type\", 2);\n") << "Firefox's, never written";
     SetFirefoxProxyIn(appData.WinPath(), false);  // without a journal, values that are the user's own stay
-    EXPECT_EQ(ReadFileBytes(folder / L"user.js"), restored);
+    EXPECT_EQ(ReadBytes(folder / L"user.js"), restored);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ struct PlinkCall {
 inline std::vector<PlinkCall> ReadPlinkCalls()
 {
     std::vector<PlinkCall> calls;
-    std::istringstream lines(ReadFileBytes(TestProgramFolder() / L"plink-double.log"));
+    std::istringstream lines(ReadBytes(TestProgramFolder() / L"plink-double.log"));
     for (std::string line; std::getline(lines, line);) {
         std::map<std::string, std::string> f;
         std::istringstream stream(line);

@@ -3,8 +3,6 @@
 #include "TopLevelWindows.h"
 #include "framework/Handles.h"
 
-#include <fstream>
-#include <iterator>
 
 TestApp& TheTestApp() { static TestApp app; return app; }
 
@@ -46,17 +44,6 @@ std::filesystem::path TestProgramFolder()
 {
     wchar_t path[MAX_PATH] = {};
     return std::filesystem::path(path, path + ::GetModuleFileNameW(nullptr, path, MAX_PATH)).parent_path();
-}
-
-std::string ReadFileBytes(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
-
-void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::optional<std::wstring> ReadRegString(const std::wstring& keyPath, const wchar_t* name)

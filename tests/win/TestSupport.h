@@ -7,6 +7,8 @@
 #include "framework/Seams.h"
 #include "ui/CorvaneDlg.h"
 
+#include "../common/FileBytes.h"
+
 #include <deque>
 #include <filesystem>
 #include <optional>
@@ -73,8 +75,6 @@ inline bool ProcessEndsWithin(HANDLE process, DWORD timeoutMs) { return !::WaitF
 // The folder of the test executable, where the test programs are built.
 std::filesystem::path TestProgramFolder();
 
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // Values under HKCU; none when absent or of another type.
 inline constexpr const wchar_t* kInternetSettingsKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";

@@ -108,7 +108,7 @@ TEST_F(TunnelEngineTest, TheSweepLeavesOtherProgramsFilesAlone)
     const std::filesystem::path temp = dialog.Temp().Path();
     for (const wchar_t* name : {L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.err", L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.out",
                                 L"Process1A2B3C4D-5E6F-7a8b-9C0D-1E2F3A4B5C6D.in", L"ProcessBackup.err", L"Processes.in"})
-        WriteFileBytes(temp / name, "x");
+        WriteBytes(temp / name, "x");
     Dlg().DeleteProcessFiles();
     EXPECT_TRUE(std::filesystem::exists(temp / L"ProcessBackup.err") && std::filesystem::exists(temp / L"Processes.in"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp), {}), 2);
@@ -159,7 +159,7 @@ TEST_F(TunnelEngineTest, TheMonitorRelaunchesAndGivesUpWhenTheRelaunchFails)
     ASSERT_TRUE(WaitForPlinkCalls(2));
     const std::vector<PlinkCall> calls = ReadPlinkCalls();
     EXPECT_EQ(calls[0].answer, "abandoned");
-    EXPECT_EQ(ReadFileBytes(firstInput), "y");
+    EXPECT_EQ(ReadBytes(firstInput), "y");
     EXPECT_THAT(calls[1].commandLine, testing::EndsWith("@127.0.0.4"));
     EXPECT_NE(calls[1].commandLine, calls[0].commandLine) << "a fresh pipe each launch";
     EXPECT_TRUE(boxes.Shown().empty());
