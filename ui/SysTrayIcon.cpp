@@ -226,6 +226,10 @@ BOOL CSysTrayIcon::SetTooltip(const std::wstring& tooltip)
     if (!entry)
         return FALSE;
     CopyText(entry->szTip, tooltip);
+    // An icon never shown keeps the tip for ShowIcon, which adds it: flags
+    // set now would make it modify an icon the shell never had.
+    if (entry->uFlags == 0)
+        return FALSE;
     entry->uFlags |= NIF_TIP;
     return ::Shell_NotifyIconW(NIM_MODIFY, entry);
 }
@@ -233,7 +237,8 @@ BOOL CSysTrayIcon::SetTooltip(const std::wstring& tooltip)
 BOOL CSysTrayIcon::ShowBalloon(const std::wstring& text, HICON icon)
 {
     NOTIFYICONDATAW* entry = Entry();
-    if (!entry)
+    // A balloon needs the icon in the notification area.
+    if (!entry || entry->uFlags == 0)
         return FALSE;
     entry->uFlags |= NIF_INFO;
     entry->dwInfoFlags = NIIF_USER;

@@ -64,7 +64,8 @@ TEST(SysTrayIconEntries, EachOperationSequenceLeavesItsEntryAndShellState)
         {"AST", "111", L"7 D On held"},  {"ASBI", "1111", L"23 C Off [Corvane: news] held"},
         {"ASBS", "1111", L"7 C Off held"}, {"ASODD", "11010", L"none"},
         {"AD", "10", L"none"},           {"ASBR", "1111", L"23 C Off [Corvane: news] held"},
-        {"ARS", "101", L"7 D Off held"},
+        {"ARS", "101", L"7 D Off held"}, {"ATS", "101", L"7 D On held"},
+        {"ABS", "101", L"7 D Off held"},
     };
     for (const auto& [ops, results, state] : rows) {
         SCOPED_TRACE(ops);
