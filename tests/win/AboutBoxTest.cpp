@@ -1,5 +1,5 @@
-// The About box: closing on any click or key in a real modal run, and the
-// text painted over the picture at each DPI.
+// The About box: closing on any click or key in a real modal run, the text
+// painted over the picture at each DPI, and a change of DPI while it is open.
 #include "TestSupport.h"
 
 #include "framework/Strings.h"
@@ -57,6 +57,20 @@ TEST(AboutBox, PictureAndTextScaleWithTheDpi)
     EXPECT_EQ(CAboutBoxDlg::AboutText(),
               L"Corvane\nVersion 3.00\nCopyright \u00A9 2007-2010 Quenmoor. All rights reserved.\nCorvane is a "
               L"trademark of Quenmoor.\nUnauthorised copying, resale or distribution of this program is prohibited.");
+}
+
+// Moved to a screen of another DPI, the box takes the suggested rectangle and
+// the picture the new scale.
+TEST(AboutBox, ADpiChangeTakesTheSuggestedRectangleAndScalesThePicture)
+{
+    CAboutBoxDlg about;
+    ASSERT_TRUE(about.CreateModeless(nullptr));
+    RECT suggested{10, 20, 1010, 400}, window{}, picture{};
+    ::SendMessageW(about.GetSafeHwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    ::GetWindowRect(about.GetSafeHwnd(), &window);
+    ::GetClientRect(::GetDlgItem(about.GetSafeHwnd(), IDC_ABOUT_PICTURE), &picture);
+    EXPECT_TRUE(::EqualRect(&window, &suggested));
+    EXPECT_EQ(std::pair(picture.right, picture.bottom), std::pair(1350L, 392L));
 }
 
 }  // namespace
