@@ -103,7 +103,7 @@ std::set<std::wstring> ImportedDlls(const fs::path& exe)
     std::ifstream file(exe, std::ios::binary);
     const std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     const auto at = [&image](size_t offset, size_t size) {
-        return offset + size <= image.size() ? image.data() + offset : nullptr;
+        return offset <= image.size() && size <= image.size() - offset ? image.data() + offset : nullptr;
     };
     std::set<std::wstring> names;
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
