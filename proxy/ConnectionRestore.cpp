@@ -27,6 +27,8 @@ ConnectionOptions Restored(const ConnectionOptions& recorded, const ConnectionOp
 {
     ConnectionOptions restored = recorded;
     restored.connection = current.connection;
+    // Detection the user switched on while connected stays on.
+    restored.flags |= current.flags & (kProxyTypeAutoProxyUrl | kProxyTypeAutoDetect);
     restored.proxyBypass = KeptOrRecorded(current.proxyBypass, recorded.proxyBypass);
     restored.autoConfigUrl = KeptOrRecorded(current.autoConfigUrl, recorded.autoConfigUrl);
     restored.autoDiscoveryFlags = KeptOrRecorded(current.autoDiscoveryFlags, recorded.autoDiscoveryFlags);
@@ -34,11 +36,6 @@ ConnectionOptions Restored(const ConnectionOptions& recorded, const ConnectionOp
 }
 
 }  // namespace
-
-bool AsTheTunnelLeftIt(const ConnectionOptions& options)
-{
-    return options.flags == kProxyTypeProxy && options.proxyServer == kTunnelProxyServer;
-}
 
 bool PointsAtTheTunnel(const ConnectionOptions& options)
 {
@@ -64,7 +61,7 @@ std::vector<ConnectionOptions> ConnectionsToRestore(const std::vector<Connection
     for (const ConnectionOptions& now : current) {
         const ConnectionOptions* recorded = journal ? FindConnection(*journal, now.connection) : nullptr;
         if (recorded) {
-            if (AsTheTunnelLeftIt(now))
+            if (PointsAtTheTunnel(now))
                 writes.push_back(Restored(*recorded, now));
         } else if (PointsAtTheTunnel(now)) {
             ConnectionOptions direct = now;
@@ -99,8 +96,7 @@ std::optional<std::vector<ConnectionOptions>> ParseConnections(std::wstring_view
         const auto detection = ParseJournalNumber(r[6]);
         if (!flags || !detection || FindConnection(connections, r[1]))
             return std::nullopt;
-        connections.push_back({r[1], static_cast<std::uint32_t>(*flags), r[3], r[4], r[5],
-                               static_cast<std::uint32_t>(*detection)});
+        connections.push_back({r[1], *flags, r[3], r[4], r[5], *detection});
     }
     return connections;
 }

@@ -14,6 +14,8 @@
 // WinINet's per-connection flag bits (values fixed by its interface).
 inline constexpr std::uint32_t kProxyTypeDirect = 0x1;
 inline constexpr std::uint32_t kProxyTypeProxy = 0x2;
+inline constexpr std::uint32_t kProxyTypeAutoProxyUrl = 0x4;
+inline constexpr std::uint32_t kProxyTypeAutoDetect = 0x8;
 
 // The options of one connection: the LAN settings (empty name) or a
 // dial-up/VPN entry, which WinINet uses instead while it is connected.
@@ -28,8 +30,6 @@ struct ConnectionOptions {
     bool operator==(const ConnectionOptions&) const = default;
 };
 
-// Exactly what switching on writes: the proxy flag alone and the tunnel's server.
-bool AsTheTunnelLeftIt(const ConnectionOptions& options);
 // Pointed at the tunnel, whatever else the flags hold.
 bool PointsAtTheTunnel(const ConnectionOptions& options);
 
@@ -40,10 +40,11 @@ std::vector<ConnectionOptions> JournalOfConnections(const std::vector<Connection
 
 // The connections to write when switching off, from the journal (none when
 // there is no journal) and the connections as they are now:
-// - with a journal entry: only a connection still as the tunnel left it gets
-//   its recorded flags and server back; its bypass list, configuration-script
-//   address and detection flags too, unless the user set other ones meanwhile.
-//   One the user changed while connected is the user's and stays.
+// - with a journal entry: only a connection that still points at the tunnel
+//   gets its recorded flags and server back, with any detection the user
+//   switched on meanwhile; its bypass list, configuration-script address and
+//   detection flags too, unless the user set other ones meanwhile. One the
+//   user pointed elsewhere while connected is the user's and stays.
 // - without one (no journal, or an entry made while connected): only a
 //   connection that points at the tunnel goes direct; everything else stays.
 std::vector<ConnectionOptions> ConnectionsToRestore(const std::vector<ConnectionOptions>* journal,

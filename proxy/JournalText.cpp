@@ -87,17 +87,18 @@ std::optional<std::vector<std::vector<std::wstring>>> SplitJournalRecords(std::w
     return records;
 }
 
-std::optional<unsigned long> ParseJournalNumber(std::wstring_view field)
+std::optional<std::uint32_t> ParseJournalNumber(std::wstring_view field)
 {
     if (field.empty() || field.size() > 10)
         return std::nullopt;
-    unsigned long value = 0;
+    // Ten digits overflow 32 bits (unsigned long has only 32 on Windows).
+    std::uint64_t value = 0;
     for (wchar_t c : field) {
         if (c < L'0' || c > L'9')
             return std::nullopt;
-        value = value * 10 + static_cast<unsigned long>(c - L'0');
+        value = value * 10 + static_cast<std::uint64_t>(c - L'0');
     }
-    if (value > 0xFFFFFFFFul)
+    if (value > 0xFFFFFFFFu)
         return std::nullopt;
-    return value;
+    return static_cast<std::uint32_t>(value);
 }

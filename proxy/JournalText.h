@@ -3,6 +3,7 @@
 // any character; tab, line breaks, NUL and the backslash are escaped.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,5 +19,5 @@ std::wstring JoinJournalRecords(const std::vector<std::vector<std::wstring>>& re
 // this version's or an escape is malformed.
 std::optional<std::vector<std::vector<std::wstring>>> SplitJournalRecords(std::wstring_view text);
 
-// Unsigned decimal field; nothing when it is not one.
-std::optional<unsigned long> ParseJournalNumber(std::wstring_view field);
+// Unsigned 32-bit decimal field; nothing when it is not one.
+std::optional<std::uint32_t> ParseJournalNumber(std::wstring_view field);

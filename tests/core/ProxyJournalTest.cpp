@@ -40,9 +40,12 @@ TEST(ProxyJournalTest, ConnectionsToRestore)
         {"ClearedPacUrlBack", Connections{kLanPac}, {kLanTunnel}, {kLanPac}},
         {"NewBypassKept", Connections{kLanManual}, {{L"", 2, kTunnel, L"new", L"", 0}},
          {{L"", 3, L"http=corp:8080", L"new", L"", 0}}},
-        // The user took the proxy over while connected: nothing is written.
+        // The user took the proxy over while connected: nothing is written;
+        // detection switched on beside the tunnel stays on, the tunnel goes.
         {"UserServerKept", Connections{kLanDirect}, {{L"", 2, L"http=mine:3128", L"", L"", 0}}, {}},
-        {"UserDetectionKept", Connections{kLanDirect}, {{L"", 2 | 8, kTunnel, L"", L"", 0}}, {}},
+        {"UserDetectionKept", Connections{kLanDirect}, {{L"", 2 | 8, kTunnel, L"", L"", 0}}, {{L"", 1 | 8, L"", L"", L"", 0}}},
+        {"UserScriptKept", Connections{kLanManual}, {{L"", 2 | 4, kTunnel, L"", L"http://p/x.pac", 0}},
+         {{L"", 3 | 4, L"http=corp:8080", L"*.corp;<local>", L"http://p/x.pac", 0}}},
         {"NewDetectionFlagsKept", Connections{kLanDirect}, {Tunnel(kLanDetect)}, {{L"", 1, L"", L"", L"", 1}}},
         // Without a journal only the tunnel's own settings go, to direct.
         {"NoJournalTunnelGoesDirect", std::nullopt, {kLanTunnel}, {kLanDirect}},
