@@ -48,7 +48,8 @@ bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b)
 std::vector<std::wstring> TunnelArguments(std::wstring_view user, std::wstring_view passwordFile,
                                           std::wstring_view host)
 {
-    return {L"plink", L"-ssh", L"-D", DecimalText(kSocksPort), L"-P", L"4962", L"-l", std::wstring(user),
+    return {L"plink",   L"-ssh", L"-load", L"Corvane-Tunnel",        L"-noagent",
+            L"-D",      DecimalText(kSocksPort), L"-P", L"4962", L"-l", std::wstring(user),
             L"-pwfile", std::wstring(passwordFile), FormatText(L"%s@%s", {user, host})};
 }
 

@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
-// plink's arguments: "plink -ssh -D 1234 -P 4962 -l <user> -pwfile <file>
-// <user>@<host>". The password never stands on a command line, where every
-// program of the user could read it; plink reads it from the file, which is a
-// pipe that Corvane serves once.
+// plink's arguments: "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962
+// -l <user> -pwfile <file> <user>@<host>". The password never stands on a
+// command line, where every program of the user could read it; plink reads it
+// from the file, which is a pipe that Corvane serves once. The session, which
+// no one saves, gives PuTTY's own defaults instead of the user's PuTTY
+// settings (ports open to the network, agent forwarding, a traffic log), and
+// with -noagent no key of the user's Pageant is offered to the server.
 std::vector<std::wstring> TunnelArguments(std::wstring_view user, std::wstring_view passwordFile,
                                           std::wstring_view host);
 

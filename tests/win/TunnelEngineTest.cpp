@@ -88,7 +88,7 @@ TEST_F(TunnelEngineTest, LaunchHandsPlinkExactlyTheContract)
     ASSERT_TRUE(WaitForPlinkCalls(1));
     const PlinkCall call = ReadPlinkCalls().at(0);
     // The password reaches plink once, through a pipe named by a fresh GUID, and stands on no command line.
-    EXPECT_TRUE(std::regex_match(call.commandLine, std::regex(R"(plink -ssh -D 1234 -P 4962 -l stay1 -pwfile )"
+    EXPECT_TRUE(std::regex_match(call.commandLine, std::regex(R"(plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l stay1 -pwfile )"
                                                               R"(\\\\\.\\pipe\\Corvane-[0-9A-Fa-f-]{36} stay1@127\.0\.0\.4)")))
         << call.commandLine;
     EXPECT_EQ(call.password, "secret");

@@ -58,7 +58,7 @@ plink_args() {
   local file
   file=$(mktemp "$work/password.XXXXXX")
   printf '%s\n' "$2" >"$file"
-  echo "-ssh -D 1234 -P 4962 -l $1 -pwfile $(winepath -w "$file" 2>/dev/null) $1@$3"
+  echo "-ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l $1 -pwfile $(winepath -w "$file" 2>/dev/null) $1@$3"
 }
 now_ms() { date +%s%3N; }
 socks_get() {

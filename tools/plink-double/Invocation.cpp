@@ -44,7 +44,8 @@ bool IsUserNameCharacter(char c)
 
 UsageError Usage(std::string reason)
 {
-    return {reason + "; expected: plink -ssh -D <port> -P <port> -l <user> -pwfile <file> <user>@<host>"};
+    return {reason + "; expected: plink -ssh -load Corvane-Tunnel -noagent -D <port> -P <port> -l <user> -pwfile <file> "
+                     "<user>@<host>"};
 }
 
 }  // namespace
@@ -55,29 +56,35 @@ std::variant<Invocation, UsageError> ParseCommandLine(std::string_view commandLi
     if (!rest.starts_with(' '))
         return Usage("no arguments");
     const auto words = SplitOnBlanks(rest.substr(1));
-    if (words.size() != 10)
-        return Usage("expected 10 arguments separated by single blanks, got " +
+    if (words.size() != 13)
+        return Usage("expected 13 arguments separated by single blanks, got " +
                      std::to_string(words.size()));
-    constexpr std::array<std::pair<std::size_t, std::string_view>, 5> fixedWords{
-        {{0, "-ssh"}, {1, "-D"}, {3, "-P"}, {5, "-l"}, {7, "-pwfile"}}};
+    constexpr std::array<std::pair<std::size_t, std::string_view>, 8> fixedWords{{{0, "-ssh"},
+                                                                                 {1, "-load"},
+                                                                                 {2, "Corvane-Tunnel"},
+                                                                                 {3, "-noagent"},
+                                                                                 {4, "-D"},
+                                                                                 {6, "-P"},
+                                                                                 {8, "-l"},
+                                                                                 {10, "-pwfile"}}};
     for (const auto& [index, expected] : fixedWords)
         if (words[index] != expected)
             return Usage("argument " + std::to_string(index + 1) + " is \"" +
                          std::string(words[index]) + "\", not \"" + std::string(expected) + "\"");
 
     Invocation invocation;
-    if (!ParsePort(words[2], invocation.socksPort))
-        return Usage("bad -D port \"" + std::string(words[2]) + "\"");
-    if (!ParsePort(words[4], invocation.sshPort))
-        return Usage("bad -P port \"" + std::string(words[4]) + "\"");
-    invocation.user = words[6];
-    invocation.passwordFile = words[8];
+    if (!ParsePort(words[5], invocation.socksPort))
+        return Usage("bad -D port \"" + std::string(words[5]) + "\"");
+    if (!ParsePort(words[7], invocation.sshPort))
+        return Usage("bad -P port \"" + std::string(words[7]) + "\"");
+    invocation.user = words[9];
+    invocation.passwordFile = words[11];
     if (invocation.user.empty() || !std::ranges::all_of(invocation.user, IsUserNameCharacter))
         return Usage("bad user name \"" + invocation.user + "\"");
     if (invocation.passwordFile.empty())
         return Usage("empty password file");
 
-    const auto target = words[9];
+    const auto target = words[12];
     const auto at = target.find('@');
     if (at == std::string_view::npos || target.substr(0, at) != invocation.user)
         return Usage("target \"" + std::string(target) + "\" is not <user>@<host> with the -l user");

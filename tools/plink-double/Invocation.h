@@ -21,8 +21,8 @@ struct UsageError {
     std::string message;
 };
 
-// Accepts exactly "<program> -ssh -D <port> -P <port> -l <user> -pwfile <file>
-// <user>@<host>", words joined by single blanks; a password on the command
+// Accepts exactly "<program> -ssh -load Corvane-Tunnel -noagent -D <port>
+// -P <port> -l <user> -pwfile <file> <user>@<host>", words joined by single blanks; a password on the command
 // line (-pw) is refused. The program word may be quoted
 // and may be a path; it is not looked at.
 std::variant<Invocation, UsageError> ParseCommandLine(std::string_view commandLine);

@@ -18,7 +18,7 @@ using namespace std::string_literals;
 // Catches a field taken from the wrong word of Corvane's command line.
 TEST(ParseCommandLine, TakesCorvanesLineApart)
 {
-    const auto parsed = ParseCommandLine("plink -ssh -D 1234 -P 4962 -l alice -pwfile \\\\.\\pipe\\pw alice@127.0.0.2");
+    const auto parsed = ParseCommandLine("plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile \\\\.\\pipe\\pw alice@127.0.0.2");
     ASSERT_TRUE(std::holds_alternative<Invocation>(parsed));
     const auto& invocation = std::get<Invocation>(parsed);
     EXPECT_EQ(invocation.socksPort, 1234);
@@ -32,8 +32,8 @@ TEST(ParseCommandLine, TakesCorvanesLineApart)
 // character a user name may hold.
 TEST(ParseCommandLine, AcceptsEveryFormCorvaneBuilds)
 {
-    for (const char* line : {"\"Z:\\some dir\\plink.exe\" -ssh -D 1234 -P 4962 -l a -pwfile p a@h",
-                             "C:\\x\\plink -ssh -D 1234 -P 4962 -l aZ09-_^| -pwfile p aZ09-_^|@h"})
+    for (const char* line : {"\"Z:\\some dir\\plink.exe\" -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l a -pwfile p a@h",
+                             "C:\\x\\plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l aZ09-_^| -pwfile p aZ09-_^|@h"})
         EXPECT_TRUE(std::holds_alternative<Invocation>(ParseCommandLine(line))) << line;
 }
 
@@ -42,20 +42,22 @@ TEST(ParseCommandLine, RefusesAnythingElse)
 {
     const char* const refused[] = {
         "plink",
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2 extra",
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f  alice@127.0.0.2",  // double blank
-        "plink\t-ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
-        "plink -ssh -D 1234 -P 4962 -l  -pwfile f @127.0.0.2",            // empty user
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile  alice@127.0.0.2",   // empty password file
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f bob@127.0.0.2",    // other user
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@",           // no host
-        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f 127.0.0.2",        // no user@
-        "plink -ssh -D 0 -P 4962 -l alice -pwfile f alice@127.0.0.2",
-        "plink -ssh -D 1234 -P 65536 -l alice -pwfile f alice@127.0.0.2",
-        "plink -ssh -D 12x4 -P 4962 -l alice -pwfile f alice@127.0.0.2",
-        "plink -ssh -L 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
-        "plink -ssh -D 1234 -P 4962 -l \"alice\" -pwfile f \"alice\"@127.0.0.2",
-        "plink -ssh -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2",  // a password on the command line
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2 extra",
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile f  alice@127.0.0.2",  // double blank
+        "plink\t-ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l  -pwfile f @127.0.0.2",            // empty user
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile  alice@127.0.0.2",   // empty password file
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile f bob@127.0.0.2",    // other user
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile f alice@",           // no host
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pwfile f 127.0.0.2",        // no user@
+        "plink -ssh -load Corvane-Tunnel -noagent -D 0 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 65536 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -load Corvane-Tunnel -noagent -D 12x4 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -load Corvane-Tunnel -noagent -L 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",
+        "plink -ssh -load Corvane-Tunnel -agent -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",  // Pageant
+        "plink -ssh -D 1234 -P 4962 -l alice -pwfile f alice@127.0.0.2",  // the user's PuTTY settings
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l \"alice\" -pwfile f \"alice\"@127.0.0.2",
+        "plink -ssh -load Corvane-Tunnel -noagent -D 1234 -P 4962 -l alice -pw s3cret alice@127.0.0.2",  // a password on the command line
     };
     for (const auto* line : refused) {
         const auto parsed = ParseCommandLine(line);
